@@ -1,0 +1,5 @@
+#include "framework/pending.h"
+
+PENDING_ROUTINE(DrawText)
+PENDING_ROUTINE(DrawFormulaChars)
+PENDING_ROUTINE(DrawFraction)

@@ -1,0 +1,4 @@
+#include "framework/pending.h"
+
+PENDING_ROUTINE(CurlyBrace)
+PENDING_ROUTINE(ColumnLayout)

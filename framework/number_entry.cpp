@@ -1,0 +1,5 @@
+#include "framework/pending.h"
+
+PENDING_ROUTINE(InputNumberText)
+PENDING_ROUTINE(InputKeyLoop)
+PENDING_ROUTINE(ParseInputNumber)

@@ -1,0 +1,3 @@
+#include "lessons/area/lessons.h"
+
+AreaLessons::AreaLessons(rt::Runtime& runtime) : Framework(runtime, "Dravolin") {}

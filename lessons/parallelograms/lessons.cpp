@@ -1,0 +1,3 @@
+#include "lessons/parallelograms/lessons.h"
+
+ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : Framework(runtime, "Sindrel") {}

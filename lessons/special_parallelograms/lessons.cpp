@@ -1,0 +1,3 @@
+#include "lessons/special_parallelograms/lessons.h"
+
+SpecialLessons::SpecialLessons(rt::Runtime& runtime) : Framework(runtime, "Orbanet") {}

@@ -1,0 +1,3 @@
+#include "lessons/triangles/lessons.h"
+
+TriangleLessons::TriangleLessons(rt::Runtime& runtime) : Framework(runtime, "Kelvaro") {}

@@ -1,0 +1,23 @@
+// The two places a page is shown and keys come from: a real window, or a
+// headless run fed by a key script.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace rt {
+
+// Code that stands for the window being closed in a key queue.
+constexpr int kCloseEvent = -2;
+
+std::unique_ptr<Display> makeHeadlessDisplay(std::vector<int> keys);
+// Opens the maximised window; width and height return its client area
+// (or are the size to use when sizeGiven).
+std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven, int& width,
+                                           int& height);
+void pushDisplayKeys(Display& display, const std::vector<int>& keys);
+void pushDisplayClose(Display& display);
+
+}  // namespace rt

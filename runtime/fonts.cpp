@@ -1,0 +1,116 @@
+#include "runtime/fonts.h"
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstring>
+
+namespace rt {
+
+namespace {
+
+struct FamilyInfo {
+  const char* family;   // the installed family we ask fontconfig for
+  const char* package;  // the Debian package that brings it
+  char32_t probe;       // a character the face must have
+};
+
+const FamilyInfo kFamilies[] = {
+    {"IPAGothic", "fonts-ipafont-gothic", U'ア'},
+    {"Liberation Serif", "fonts-liberation2", U'a'},
+    {"DejaVu Sans", "fonts-dejavu-core", U'\u2113'},
+};
+
+// The file of an installed family, or "" when fontconfig has none whose
+// family matches and that has the probe character.
+std::string findFile(const FamilyInfo& info, bool bold, bool italic, bool anyFamily) {
+  FcPattern* pat = FcPatternCreate();
+  if (!anyFamily) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(info.family));
+  FcCharSet* cs = FcCharSetCreate();
+  FcCharSetAddChar(cs, info.probe);
+  FcPatternAddCharSet(pat, FC_CHARSET, cs);
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  std::string file;
+  if (match) {
+    FcChar8* fam = nullptr;
+    FcChar8* path = nullptr;
+    FcCharSet* has = nullptr;
+    bool familyOk = anyFamily;
+    for (int i = 0; !familyOk && FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i)
+      familyOk = std::strcmp(reinterpret_cast<const char*>(fam), info.family) == 0;
+    bool charOk = FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+                  FcCharSetHasChar(has, info.probe);
+    if (familyOk && charOk && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+      file = reinterpret_cast<const char*>(path);
+    FcPatternDestroy(match);
+  }
+  FcCharSetDestroy(cs);
+  FcPatternDestroy(pat);
+  return file;
+}
+
+}  // namespace
+
+FontBook::FontBook() {
+  if (!FcInit()) throw MissingFont("fontconfig could not be initialised");
+  for (int f = kGothic; f <= kScript; ++f) {
+    const FamilyInfo& info = kFamilies[f];
+    std::string file = findFile(info, false, false, false);
+    if (file.empty() && f == kScript) file = findFile(info, false, false, true);
+    if (file.empty())
+      throw MissingFont(std::string("font \"") + info.family + "\" is not installed (Debian package " +
+                        info.package + ")");
+    files_[f] = file;
+  }
+}
+
+FontBook::~FontBook() {
+  for (auto& [key, face] : faces_) cairo_font_face_destroy(face);
+}
+
+FontBook::Family FontBook::familyOf(const std::string& name) {
+  if (name == "Times New Roman") return kSerif;
+  if (name == "MT Extra") return kScript;
+  return kGothic;
+}
+
+cairo_font_face_t* FontBook::face(const std::string& name, bool bold, bool italic) {
+  Family f = familyOf(name);
+  auto key = std::make_tuple(static_cast<int>(f), bold, italic);
+  auto it = faces_.find(key);
+  if (it != faces_.end()) return it->second;
+  cairo_font_face_t* face = load(f, bold, italic);
+  faces_[key] = face;
+  return face;
+}
+
+cairo_font_face_t* FontBook::load(Family f, bool bold, bool italic) {
+  // The serif family has real bold and italic cuts; the Gothic and script
+  // faces are emboldened (and slanted) by the rasteriser.
+  std::string file = files_[f];
+  bool realCut = false;
+  if (f == kSerif && (bold || italic)) {
+    std::string cut = findFile(kFamilies[f], bold, italic, false);
+    if (!cut.empty()) { file = cut; realCut = true; }
+  }
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FILE, reinterpret_cast<const FcChar8*>(file.c_str()));
+  FcPatternAddInteger(pat, FC_INDEX, 0);
+  FcPatternAddBool(pat, FC_ANTIALIAS, FcFalse);
+  FcPatternAddBool(pat, FC_HINTING, FcFalse);
+  cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pat);
+  FcPatternDestroy(pat);
+  unsigned synth = 0;
+  if (!realCut && bold) synth |= CAIRO_FT_SYNTHESIZE_BOLD;
+  if (!realCut && italic) synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+  if (synth) cairo_ft_font_face_set_synthesize(face, synth);
+  return face;
+}
+
+}  // namespace rt

@@ -1,0 +1,391 @@
+#include "runtime/runtime.h"
+
+#include <cairo.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "runtime/display.h"
+#include "runtime/fonts.h"
+
+namespace rt {
+
+namespace {
+
+// The palette. 15 is the page; every pair the lessons put together reads
+// well on a projector (dark texts on the page, light ones on the panels).
+const uint32_t kPalette[16] = {
+    0x000000,  // 0 foreground
+    0x0000aa,  // 1 (never drawn)
+    0x008800,  // 2 (never drawn)
+    0x00749c,  // 3 headings
+    0x8c1010,  // 4 key-wait box fill, some marks
+    0x1030d0,  // 5 answers, typed digits
+    0xb86a00,  // 6 figure fill
+    0x1e8a1e,  // 7 assignments
+    0x555555,  // 8 (never drawn)
+    0x2a8cff,  // 9 key-wait messages
+    0x0a6446,  // 10 menu panel
+    0x22c4c4,  // 11 figure fill
+    0x0d2f6e,  // 12 next-step box fill
+    0xff96d2,  // 13 odd menu items, answer-box fill, error text
+    0xbebebe,  // 14 every fifth grid line
+    0xffffff,  // 15 page
+};
+
+void setColour(cairo_t* cr, int colour) {
+  uint32_t c = kPalette[colour & 15];
+  cairo_set_source_rgb(cr, ((c >> 16) & 255) / 255.0, ((c >> 8) & 255) / 255.0, (c & 255) / 255.0);
+}
+
+int paletteIndex(int colour, std::source_location where) {
+  if (colour < 0 || colour > 15) raise(kIllegalFunctionCall, "illegal function call", where);
+  return colour;
+}
+
+}  // namespace
+
+std::string jsonNumber(float v) {
+  char buf[32];
+  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
+}
+
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+struct Runtime::Fonts {
+  FontBook book;
+};
+
+Runtime::Runtime(const Options& options) : options_(options) {
+  fonts_ = std::make_unique<Fonts>();
+  if (options.headless) {
+    display_ = makeHeadlessDisplay(options.keys);
+    init(options.width, options.height);
+  } else {
+    int w = options.width, h = options.height;
+    display_ = makeWindowDisplay(options.keys, options.sizeGiven, w, h);
+    init(std::max(w, 1342), std::max(h, 720));
+  }
+  if (!options.trace.empty()) {
+    traceFile_ = std::fopen(options.trace.c_str(), "w");
+    if (!traceFile_) {
+      std::fprintf(stderr, "cannot write the trace file %s\n", options.trace.c_str());
+      throw ProgramEnd{2};
+    }
+  }
+  seed_ = options.seed;
+}
+
+Runtime::Runtime(int width, int height, std::vector<int> keys) {
+  options_.headless = true;
+  fonts_ = std::make_unique<Fonts>();
+  display_ = makeHeadlessDisplay(std::move(keys));
+  init(width, height);
+}
+
+Runtime::~Runtime() {
+  if (traceFile_) std::fclose(traceFile_);
+  if (cr_) cairo_destroy(cr_);
+  if (surface_) cairo_surface_destroy(surface_);
+}
+
+void Runtime::init(int width, int height) {
+  w_ = width;
+  h_ = height;
+  surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w_, h_);
+  cr_ = cairo_create(surface_);
+  cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_t* fo = cairo_font_options_create();
+  cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr_, fo);
+  cairo_font_options_destroy(fo);
+  cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+  setColour(cr_, 15);
+  cairo_paint(cr_);
+  calcForget();
+}
+
+void Runtime::emit(const std::string& json) {
+  if (traceFile_) {
+    std::fputs(json.c_str(), traceFile_);
+    std::fputc('\n', traceFile_);
+  }
+  if (recordTrace_) traceLines_.push_back(json);
+}
+
+cairo_t* Runtime::pen(int colour) {
+  setColour(cr_, colour);
+  cairo_set_line_width(cr_, width_);
+  dirty_ = true;
+  return cr_;
+}
+
+void Runtime::strokeDone() { calcForget(); }
+
+void Runtime::LINE(float x1, float y1, float x2, float y2, int colour, int form, int fill, bool step,
+                   std::source_location where) {
+  finite(x1, where), finite(y1, where), finite(x2, where), finite(y2, where);
+  colour = paletteIndex(colour, where);
+  if (fill >= 0) fill = paletteIndex(fill, where);
+  if (step) {
+    x2 = x1 + x2;
+    y2 = y1 + y2;
+  }
+  if (form < 0 || form > 2) raise(kIllegalFunctionCall, "illegal function call", where);
+  int fillColour = fill < 0 ? colour : fill;
+  if (measuring()) return;
+  emit("{\"op\":\"LINE\",\"x1\":" + jsonNumber(x1) + ",\"y1\":" + jsonNumber(y1) + ",\"x2\":" +
+       jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
+       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
+       ",\"width\":" + jsonNumber(width_) + "}");
+  cairo_t* cr = pen(colour);
+  double lx = std::min(x1, x2), hx = std::max(x1, x2), ly = std::min(y1, y2), hy = std::max(y1, y2);
+  if (form == 0) {
+    cairo_move_to(cr, x1 + 0.5, y1 + 0.5);
+    cairo_line_to(cr, x2 + 0.5, y2 + 0.5);
+    cairo_stroke(cr);
+  } else {
+    if (form == 2) {
+      setColour(cr, fillColour);
+      cairo_rectangle(cr, lx, ly, hx - lx + 1, hy - ly + 1);
+      cairo_fill(cr);
+      setColour(cr, colour);
+    }
+    cairo_rectangle(cr, lx + 0.5, ly + 0.5, hx - lx, hy - ly);
+    cairo_stroke(cr);
+  }
+  strokeDone();
+}
+
+void Runtime::CIRCLE(float cx, float cy, float r, int colour, float start, float end, bool filled,
+                     int fill, std::source_location where) {
+  finite(cx, where), finite(cy, where), finite(r, where), finite(start, where), finite(end, where);
+  colour = paletteIndex(colour, where);
+  if (fill >= 0) fill = paletteIndex(fill, where);
+  int fillColour = fill < 0 ? colour : fill;
+  if (measuring()) return;
+  emit("{\"op\":\"CIRCLE\",\"cx\":" + jsonNumber(cx) + ",\"cy\":" + jsonNumber(cy) + ",\"r\":" +
+       jsonNumber(r) + ",\"start\":" + jsonNumber(start) + ",\"end\":" + jsonNumber(end) +
+       ",\"filled\":" + (filled ? "true" : "false") + ",\"colour\":" + std::to_string(colour) +
+       ",\"fill\":" + std::to_string(filled ? fillColour : -1) + ",\"width\":" + jsonNumber(width_) + "}");
+  cairo_t* cr = pen(colour);
+  double ox = cx + 0.5, oy = cy + 0.5, rr = std::fabs(r);
+  bool whole = start == 0.0f && end == 0.0f;
+  auto path = [&] {
+    cairo_new_path(cr);
+    if (whole) {
+      cairo_arc(cr, ox, oy, rr, 0, 2 * M_PI);
+      cairo_close_path(cr);
+    } else {
+      double a1 = 2 * M_PI * start, a2 = 2 * M_PI * end;
+      if (filled) cairo_move_to(cr, ox, oy);
+      cairo_arc(cr, ox, oy, rr, a1, a2);
+      if (filled) cairo_close_path(cr);
+    }
+  };
+  if (filled) {
+    setColour(cr, fillColour);
+    path();
+    cairo_fill(cr);
+    setColour(cr, colour);
+  }
+  path();
+  cairo_stroke(cr);
+  strokeDone();
+}
+
+void Runtime::CONNECT(const std::vector<Point>& points, int colour, bool filled, int fill,
+                      std::source_location where) {
+  for (auto& [x, y] : points) finite(x, where), finite(y, where);
+  colour = paletteIndex(colour, where);
+  if (fill >= 0) fill = paletteIndex(fill, where);
+  int fillColour = fill < 0 ? colour : fill;
+  if (measuring()) return;
+  std::string pts;
+  for (auto& [x, y] : points) pts += (pts.empty() ? "[" : ",[") + jsonNumber(x) + "," + jsonNumber(y) + "]";
+  emit("{\"op\":\"CONNECT\",\"points\":[" + pts + "],\"filled\":" + (filled ? "true" : "false") +
+       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(filled ? fillColour : -1) +
+       ",\"width\":" + jsonNumber(width_) + "}");
+  if (points.empty()) return;
+  cairo_t* cr = pen(colour);
+  auto path = [&] {
+    cairo_new_path(cr);
+    for (auto& [x, y] : points) cairo_line_to(cr, x + 0.5, y + 0.5);
+  };
+  if (filled) {
+    setColour(cr, fillColour);
+    path();
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    setColour(cr, colour);
+  }
+  path();
+  if (points.size() == 1) cairo_line_to(cr, points[0].first + 0.5, points[0].second + 0.5);
+  cairo_stroke(cr);
+  strokeDone();
+}
+
+void Runtime::applyFont() {
+  cairo_set_font_face(cr_, fonts_->book.face(fontName_, bold_, italic_));
+}
+
+void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float mv, int colour,
+                     std::source_location where) {
+  finite(x, where), finite(y, where), finite(mh, where), finite(mv, where);
+  colour = paletteIndex(colour, where);
+  if (measuring()) return;
+  emit("{\"op\":\"SYMBOL\",\"x\":" + jsonNumber(x) + ",\"y\":" + jsonNumber(y) + ",\"text\":" +
+       jsonString(text) + ",\"mh\":" + jsonNumber(mh) + ",\"mv\":" + jsonNumber(mv) + ",\"colour\":" +
+       std::to_string(colour) + ",\"font\":" + jsonString(fontName_) + ",\"size\":" +
+       jsonNumber(fontSize_) + ",\"bold\":" + (bold_ ? "true" : "false") + ",\"italic\":" +
+       (italic_ ? "true" : "false") + "}");
+  if (text.empty()) return;
+  cairo_t* cr = pen(colour);
+  applyFont();
+  double h = std::max(1.0f, std::round(mh)), v = std::max(1.0f, std::round(mv));
+  cairo_matrix_t m;
+  cairo_matrix_init_scale(&m, fontSize_ * h, fontSize_ * v);
+  cairo_set_font_matrix(cr, &m);
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  // The cell's top is at y; the baseline lies the face's ascent below it,
+  // with the ascent and descent sharing one em.
+  double em = fontSize_ * v;
+  double ascent = fe.ascent + fe.descent > 0 ? em * fe.ascent / (fe.ascent + fe.descent) : em * 0.88;
+  cairo_move_to(cr, x, y + ascent);
+  cairo_show_text(cr, text.c_str());
+  cairo_new_path(cr);
+  strokeDone();
+}
+
+void Runtime::CLS() {
+  if (measuring()) return;
+  emit("{\"op\":\"CLS\"}");
+  setColour(cr_, 15);
+  cairo_paint(cr_);
+  dirty_ = true;
+}
+
+void Runtime::SETFONTNAME(const std::string& name) { fontName_ = name; }
+void Runtime::SETFONTSIZE(float size) { fontSize_ = size; }
+void Runtime::SETFONTBOLD(int on) { bold_ = on != 0; }
+void Runtime::SETFONTITALIC(int on) { italic_ = on != 0; }
+void Runtime::SETDRAWWIDTH(float width, std::source_location where) {
+  finite(width, where);
+  width_ = std::max(1.0f, std::round(width));
+}
+
+void Runtime::present() {
+  if (!dirty_) return;
+  display_->present(surface_);
+  dirty_ = false;
+}
+
+std::string Runtime::INKEY() {
+  present();
+  int k = display_->poll();
+  if (k < 0) {
+    display_->idle();
+    k = display_->poll();
+    if (k < 0) return "";
+  }
+  emit("{\"op\":\"KEY\",\"code\":" + std::to_string(k) + "}");
+  if (!options_.shots.empty()) {
+    char name[32];
+    std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
+    writePng((std::filesystem::path(options_.shots) / name).string());
+  }
+  return std::string(1, static_cast<char>(k));
+}
+
+void Runtime::holdUntilClosed() {
+  present();
+  display_->holdUntilClosed(surface_);
+  throw ProgramEnd{3};
+}
+
+float Runtime::RND() {
+  std::uniform_real_distribution<double> d(0.0, 1.0);
+  float v = static_cast<float>(d(rng_));
+  if (v >= 1.0f) v = std::nextafter(1.0f, 0.0f);
+  return v;
+}
+
+void Runtime::RANDOMIZE(double seed) { rng_.seed(static_cast<uint32_t>(std::llround(seed))); }
+
+std::string Runtime::TIME() const {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
+}
+
+int Runtime::pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= w_ || y >= h_) return -1;
+  cairo_surface_flush(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  int stride = cairo_image_surface_get_stride(surface_);
+  uint32_t v = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xffffff;
+  for (int i = 0; i < 16; ++i)
+    if (kPalette[i] == v) return i;
+  return -1;
+}
+
+uint32_t Runtime::rgb(int colour) const { return kPalette[colour & 15]; }
+
+bool Runtime::writePng(const std::string& path) const {
+  std::string tmp = path + ".part";
+  cairo_surface_flush(surface_);
+  bool ok = cairo_surface_write_to_png(surface_, tmp.c_str()) == CAIRO_STATUS_SUCCESS;
+  calcForget();
+  std::error_code ec;
+  if (ok) std::filesystem::rename(tmp, path, ec);
+  if (!ok || ec) {
+    std::filesystem::remove(tmp, ec);
+    return false;
+  }
+  return true;
+}
+
+void Runtime::finish() {
+  if (traceFile_) std::fflush(traceFile_);
+  if (!options_.png.empty() && !writePng(options_.png))
+    std::fprintf(stderr, "cannot write %s\n", options_.png.c_str());
+}
+
+void Runtime::setTitle(const std::string& title) { display_->setTitle(title); }
+
+void Runtime::pushKeys(const std::vector<int>& keys) { pushDisplayKeys(*display_, keys); }
+void Runtime::pushClose() { pushDisplayClose(*display_); }
+
+}  // namespace rt

@@ -1,0 +1,187 @@
+// The platform layer the lessons draw and read keys through: one page
+// surface in 16 palette colours, the drawing operations, fonts and pen,
+// the key queue of a window or of a headless key script, the random
+// numbers and the clock. It knows nothing of lessons.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <random>
+#include <source_location>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/basic.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace rt {
+
+// Key codes of the queue.
+enum Key : int {
+  kBackspace = 8,
+  kEnter = 13,
+  kClear = 12,  // the Delete key clears the number entry
+  kEsc = 27,
+  kRight = 28,
+  kLeft = 29,
+  kUp = 30,
+  kDown = 31,
+};
+
+struct Options {
+  bool headless = false;
+  std::vector<int> keys;  // key codes of a headless run
+  std::string png, shots, trace;
+  int width = 1920, height = 1080;
+  bool sizeGiven = false;
+  std::optional<uint32_t> seed;
+};
+
+// Parses the command line; on a bad option prints one line to stderr and
+// throws ProgramEnd{2}.
+Options parseOptions(int argc, char** argv);
+// Parses a --keys script ("1 Enter Space"); throws std::invalid_argument.
+std::vector<int> parseKeys(const std::string& script);
+
+using Point = std::pair<float, float>;
+
+// Where keys come from and where the page is shown.
+class Display {
+ public:
+  virtual ~Display() = default;
+  // Pending key, or -1 when none waits. Throws ProgramEnd when the window
+  // was closed or a key script is spent.
+  virtual int poll() = 0;
+  // Nothing waits: idle a few milliseconds on the event queue.
+  virtual void idle() = 0;
+  // The page changed; show it.
+  virtual void present(cairo_surface_t* page) = 0;
+  // The error screen: keep showing the page until the window is closed.
+  virtual void holdUntilClosed(cairo_surface_t* page) = 0;
+  virtual void setTitle(const std::string&) {}
+};
+
+class Runtime {
+ public:
+  explicit Runtime(const Options& options);
+  // For tests: a headless runtime of the given size with its own key queue.
+  Runtime(int width, int height, std::vector<int> keys = {});
+  ~Runtime();
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+
+  // ---- drawing (each call is a step boundary of the calculation check) ----
+  // form 0 segment, 1 box outline, 2 box with border `colour` filled in
+  // `fill` (fill < 0: the border colour); step: (x2, y2) is an offset.
+  void LINE(float x1, float y1, float x2, float y2, int colour, int form = 0, int fill = -1,
+            bool step = false, std::source_location where = std::source_location::current());
+  // start = end = 0: whole circle; else the arc from start to end in
+  // fractions of a turn (0 right, 0.25 down, clockwise on the screen).
+  // filled: disc or sector, in `fill` (fill < 0: in `colour`) with the rim
+  // stroked in `colour`.
+  void CIRCLE(float cx, float cy, float r, int colour, float start = 0, float end = 0,
+              bool filled = false, int fill = -1,
+              std::source_location where = std::source_location::current());
+  // Open polyline, or a polygon filled in `fill` bordered in `colour`.
+  void CONNECT(const std::vector<Point>& points, int colour, bool filled = false, int fill = -1,
+               std::source_location where = std::source_location::current());
+  // Text in the current font, glyph cell top-left at (x, y), magnified
+  // whole times across and down.
+  void SYMBOL(float x, float y, const std::string& text, float mh, float mv, int colour,
+              std::source_location where = std::source_location::current());
+  void CLS();
+
+  // ---- window, font, pen ----
+  void SETMAPMODE(int) {}
+  void MAXIMIZEWINDOW() {}
+  void SETFONTNAME(const std::string& name);
+  void SETFONTSIZE(float size);
+  void SETFONTBOLD(int on);
+  void SETFONTITALIC(int on);
+  void SETDRAWWIDTH(float width, std::source_location where = std::source_location::current());
+  float GETDRAWWIDTH() const { return width_; }
+  const std::string& fontName() const { return fontName_; }
+  float fontSize() const { return fontSize_; }
+  bool fontBold() const { return bold_; }
+  bool fontItalic() const { return italic_; }
+
+  // ---- keys ----
+  // "" when no key waits (after idling briefly), else one character.
+  std::string INKEY();
+  // The error screen's endless wait: returns never; throws ProgramEnd.
+  [[noreturn]] void holdUntilClosed();
+
+  // ---- numbers and clock ----
+  float RND();
+  void RANDOMIZE(double seed);
+  std::string TIME() const;
+  // A fixed seed replaces the clock's (headless --seed).
+  std::optional<uint32_t> fixedSeed() const { return seed_; }
+
+  // ---- measuring: nothing reaches the page or the trace meanwhile ----
+  void beginMeasure() { ++measuring_; }
+  void endMeasure() { if (measuring_ > 0) --measuring_; }
+  bool measuring() const { return measuring_ > 0; }
+  // An error ends every measure in progress.
+  void abortMeasure() { measuring_ = 0; }
+
+  // ---- the page, trace and outputs ----
+  int width() const { return w_; }
+  int height() const { return h_; }
+  // Palette index at a pixel (-1 outside the page or not a palette colour).
+  int pixel(int x, int y) const;
+  uint32_t rgb(int colour) const;
+  bool writePng(const std::string& path) const;
+  // Trace lines recorded in memory (tests), in the documented JSON form.
+  void recordTrace(bool on) { recordTrace_ = on; }
+  const std::vector<std::string>& trace() const { return traceLines_; }
+  void clearTrace() { traceLines_.clear(); }
+  // Writes --png at the end of a run.
+  void finish();
+  void setTitle(const std::string& title);
+  // Tests: queue keys or a window close on a test runtime.
+  void pushKeys(const std::vector<int>& keys);
+  void pushClose();
+
+ private:
+  void init(int width, int height);
+  void emit(const std::string& json);
+  void present();
+  cairo_t* pen(int colour);
+  void strokeDone();
+  void applyFont();
+
+  int w_ = 0, h_ = 0;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+  std::unique_ptr<Display> display_;
+  Options options_;
+  std::FILE* traceFile_ = nullptr;
+  bool recordTrace_ = false;
+  std::vector<std::string> traceLines_;
+  int measuring_ = 0;
+  bool dirty_ = true;
+  int shotCount_ = 0;
+
+  float width_ = 1;
+  std::string fontName_;
+  float fontSize_ = 16;
+  bool bold_ = false, italic_ = false;
+
+  std::mt19937 rng_;
+  std::optional<uint32_t> seed_;
+  struct Fonts;
+  std::unique_ptr<Fonts> fonts_;
+};
+
+// JSON text of a number as the program passed it (shortest form).
+std::string jsonNumber(float v);
+std::string jsonString(const std::string& s);
+
+}  // namespace rt
