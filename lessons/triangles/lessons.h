@@ -1,9 +1,149 @@
-// Kelvaro's lesson set.
+// Kelvaro's lesson set: triangles.
 #pragma once
 
+#include <functional>
+#include <initializer_list>
+#include <string>
+
 #include "framework/framework.h"
+
+// The look of an AnswerBox: text, border and fill colours, height.
+struct BoxStyle {
+  int text = 5, border = 3, fill = 13;
+  float height = 48;
+};
+
+// An angle mark's parameters.
+struct AngleStyle {
+  float count = 0;     // HONSU: 0 a filled sector, 1..6 arcs
+  float radius = 40;   // NAGASA
+  int border = 0;      // CCC2
+  int fill = 5;        // CCC3
+  int labelColour = 5; // CCC1
+  std::string label;   // AAA$
+  float iti = 1;       // ITI
+  float dx = 0, dy = 0;  // AAAX, AAAY
+};
 
 class TriangleLessons : public Framework {
  public:
   explicit TriangleLessons(rt::Runtime& runtime);
+
+  // ---- chapters: entry (goal screen once), then the sub-menu loop ----
+  void TriangleCh1BaseAngles();
+  void TriangleCh2BisectorEquilateral();
+  void TriangleCh3ConditionsConverse();
+  void TriangleCh4RightTriangles();
+  void TriangleCh5BasicProblems();
+  void TriangleCh1Goal();
+  void TriangleCh2Goal();
+  void TriangleCh3Goal();
+  void TriangleCh4Goal();
+  void TriangleCh1Menu();
+  void TriangleCh2Menu();
+  void TriangleCh3Menu();
+  void TriangleCh4Menu();
+  void TriangleCh5Menu();
+
+  // ---- chapter 1 (chapter1.cpp) ----
+  void TriangleCh1S1RightAngleInSemicircle();
+  void TriangleCh1S2BaseAngleProof();
+  void TriangleCh1S3Terms();
+  void TriangleCh1S4BaseAnglePractice();
+  void TriangleCh1S5Question2Answer();
+  void TriangleCh1S6AngleKinds();
+  void TriangleCh1S7Question3Answer();
+
+  // ---- chapter 2 (chapter2.cpp) ----
+  void TriangleCh2S1BisectorConsequences();
+  void TriangleCh2S2Question4Answer();
+  void TriangleCh2S3Question5Answer();
+  void TriangleCh2S4EquilateralTriangle();
+
+  // ---- chapter 3 (chapter3.cpp) ----
+  void TriangleCh3S1PaperStripFold();
+  void TriangleCh3S2FoldReason();
+  void TriangleCh3S3EqualAnglesProof();
+  void TriangleCh3S4IsoscelesCondition();
+  void TriangleCh3S5Question1Answer();
+  void TriangleCh3S6Question2Answer();
+  void TriangleCh3S7Converse();
+  void TriangleCh3S8Question3Answer();
+
+  // ---- chapter 4 (chapter4.cpp) ----
+  void TriangleCh4S1HypotenuseAcuteAngle();
+  void TriangleCh4S2HypotenuseOtherSide();
+  void TriangleCh4S3Question1Answer();
+  void TriangleCh4S4CongruenceConditions();
+  void TriangleCh4S5Question2Answer();
+  void TriangleCh4S6Example1();
+  void TriangleCh4S7Question3Answer();
+
+  // ---- chapter 5 (chapter5.cpp) ----
+  void TriangleCh5S1Problems1And2();
+  void TriangleCh5S2Problem3();
+
+ protected:
+  // ---- the screen vocabulary (vocabulary.cpp) ----
+  // Each helper sets the framework's variables for one call right before
+  // it, exactly as a screen's script would; none sets what a screen
+  // leaves inherited (the letter colour CCC1 of a Polygon, the pen width).
+
+  // The page clear of a screen: 1600 x 1800, or 1760 x 1800.
+  void ScreenClear(float width = 1600) { ClearPage(width, 1800); }
+  // GridFrame with CCC2 = 15: places the figure, draws no grid.
+  void Frame(float ggx, float ggy, float yoko, float tate, float size);
+  // A point in GridUnits, converted in place to pixels.
+  struct GridPoint {
+    int slot;
+    float x, y;
+  };
+  void Points(std::initializer_list<GridPoint> points);
+
+  // Text lines at the TextCursor. NewLine starts at XI1, `advance` below
+  // the current line (0 for a screen's first line); SameLine continues at
+  // XI2 + gap. Both then set XI2 = X and YI1 = Y.
+  void NewLine(int colour, const std::string& text, float advance = 50);
+  void SameLine(int colour, const std::string& text, float gap = 0);
+  // A text at a position; the TextCursor does not follow it.
+  void TextAt(int colour, float x, float y, const std::string& text);
+  // A figure label at point `slot` plus an offset.
+  void Label(int colour, int slot, float dx, float dy, const std::string& text);
+  // Keeps the start of the last NewLine in U(n), V(n); draws a text again
+  // there (the grounds review), then XI2 = X, YI1 = Y.
+  void KeepLine(int n);
+  void Overdraw(int colour, int n, const std::string& text);
+
+  // AnswerBoxes: placed after XI2 + 10 with their placeholder (position
+  // kept in T(n), F(n)), revealed with their answer, hidden in colour 15.
+  void AnswerBox(int n, const std::string& placeholder, float width, BoxStyle style = {});
+  void Reveal(int n, const std::string& answer, float width, BoxStyle style = {});
+  void HideBox(int n, float width, float height = 48);
+
+  // A key-paced sequence of steps: a WaitAnyKey between two steps, none
+  // after the last.
+  void Steps(std::initializer_list<std::function<void()>> steps);
+
+  // Figures by point slots.
+  void Segment(int a, int b, int colour);
+  void EraseBox(float x1, float y1, float x2, float y2);
+  // A triangle by Polygon: width SIZE1, outline CCC2, letters from `letters`
+  // at distance NAGASA (CCC1, the letter colour, is the caller's).
+  void TrianglePolygon(int a, int b, int c, float width = 5, int outline = 0,
+                       const std::string& letters = "A", float distance = 10);
+  // Equal-length ticks on AB (NAGASA 16, AIDA 8, ITI 0).
+  void Ticks(int a, int b, float count, int colour);
+  // An angle mark at `vertex` sweeping from ray vertex-p1 to ray vertex-p2.
+  void AngleAt(int vertex, int p1, int p2, const AngleStyle& style);
+  // A right-angle mark at `vertex` with rays to p1 and p2 (ITI -1).
+  void RightAngleAt(int vertex, int p1, int p2, float side, int colour);
+  // An AngleDot: a disc (or circle) of `radius` at distance d inside the
+  // angle p1-vertex-p2.
+  void AngleDot(int vertex, int p1, int p2, float distance, float radius, int colour,
+                bool outline = false);
+  // Dots along AB by ArcOverSegment with TAKASA 0.
+  void DottedSegment(int a, int b, float step, int colour);
+
+  // Where the last NewLine started.
+  float lineStartX = 0, lineStartY = 0;
 };
