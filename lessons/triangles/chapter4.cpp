@@ -1,7 +1,6 @@
 #include "lessons/triangles/lessons.h"
 
 // Screens still to come return at once to their sub-menu.
-void TriangleLessons::TriangleCh4S1HypotenuseAcuteAngle() {}
 void TriangleLessons::TriangleCh4S2HypotenuseOtherSide() {}
 void TriangleLessons::TriangleCh4S3Question1Answer() {}
 void TriangleLessons::TriangleCh4S4CongruenceConditions() {}
