@@ -46,9 +46,10 @@ inline int ink(float colour, std::source_location where = std::source_location::
 // below the start, the step is not positive or the count is not sensible.
 inline float passes(float first, float last, float step) {
   if (!(step > 0) || !(last >= first)) return 1;
-  float n = std::floor((last - first) / step) + 1;
+  // In double precision no quotient of two floats overflows.
+  double n = std::floor((static_cast<double>(last) - first) / step) + 1;
   if (!(n <= kMaxPasses)) return 1;
-  return n;
+  return static_cast<float>(n);
 }
 
 // The first step of the segment marks: C = B - A, D = |AB| and the unit
