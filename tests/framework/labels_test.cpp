@@ -88,6 +88,35 @@ TEST_F(LabelTest, EmptyLabelMovesThePenAndDrawsNothing) {
   expectOneShotInputsReset();
 }
 
+// MU_DO = 1: the one label in the small font, placed by its full-size
+// width; the switch goes back to 0.
+TEST_F(LabelTest, SmallFontLabelForOneCall) {
+  float llt = widthOf("AB");
+  drawn();
+  angle(500, 500, 600, 500, 400, 500, 1);
+  f.NAGASA = 30, f.AAA_S = "AB", f.MU_DO = 1, f.CCC1 = 7;
+  try {
+    f.AngleLabel();
+  } catch (const rt::RuntimeError& e) {
+    if (std::string(e.what()).find("not available") != std::string::npos)
+      GTEST_SKIP() << "the small-font text is not built yet";
+    throw;
+  }
+  std::vector<TracedOp> glyphs = only(drawn(), "SYMBOL");
+  ASSERT_EQ(glyphs.size(), 2u);
+  EXPECT_NEAR(glyphs[0]["x"], 500 - llt / 2, kPixel);
+  EXPECT_NEAR(glyphs[0]["y"], 426, kPixel);
+  for (const TracedOp& g : glyphs) {
+    EXPECT_EQ(g["size"], 15);
+    EXPECT_EQ(g["colour"], 7);
+  }
+  expectOneShotInputsReset();
+  angle(500, 500, 600, 500, 400, 500, 1);
+  f.NAGASA = 30, f.AAA_S = "AB";
+  f.AngleLabel();
+  for (const TracedOp& g : only(drawn(), "SYMBOL")) EXPECT_EQ(g["size"], 16);
+}
+
 TEST_F(LabelTest, AngleMarkArcsAndSector) {
   struct Case {
     float honsu, iti;

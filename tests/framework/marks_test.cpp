@@ -47,7 +47,7 @@ TEST_F(SegmentMarksTest, ParallelMarksHeadsBeyondTheDividingPoint) {
   }
 }
 
-TEST_F(SegmentMarksTest, ParallelMarksOnAPointOrWithoutARatioIsADivisionByZero) {
+TEST_F(SegmentMarksTest, MarksOnAPointOrWithoutARatioAreADivisionByZero) {
   struct Case {
     float bx, a, b;
   };
@@ -56,12 +56,22 @@ TEST_F(SegmentMarksTest, ParallelMarksOnAPointOrWithoutARatioIsADivisionByZero) 
     f.A = c.a, f.B = c.b, f.HONSU = 1, f.NAGASA = 20, f.CCC2 = 5;
     try {
       f.ParallelMarks();
-      FAIL() << "no error";
+      ADD_FAILURE() << "no error";
     } catch (const rt::RuntimeError& e) {
       EXPECT_EQ(e.err(), rt::kDivisionByZero);
     }
     EXPECT_TRUE(drawn().empty());
   }
+  // Ticks on a point: the same error, nothing drawn.
+  segment(100, 200, 100, 200);
+  f.ITI = 0, f.AIDA = 8, f.NAGASA = 20, f.HONSU = 1;
+  try {
+    f.EqualLengthTicks();
+    ADD_FAILURE() << "no error";
+  } catch (const rt::RuntimeError& e) {
+    EXPECT_EQ(e.err(), rt::kDivisionByZero);
+  }
+  EXPECT_TRUE(drawn().empty());
 }
 
 TEST_F(SegmentMarksTest, EqualLengthTicksAcrossTheShiftedMidpoint) {
