@@ -119,10 +119,8 @@ void Framework::StripMarkup() {
   }
 }
 
-// The point at t degrees of the half-ellipse over Z0 and the end kept in
-// ZX12, ZY12 (centre ZX2, ZY2 laid out along +x, half-axes RR and
-// `height`), turned about Z0 by H: in ZX, ZY; U is left in ZX3, ZY3 and in
-// ZX1, ZY1.
+// The point is first found on the half-ellipse laid out along +x from Z0
+// (ZX3, ZY3), then turned about Z0 by the segment's direction H.
 void figure::pointOnHalfEllipse(Framework& f, float t, float height) {
   f.HH = t * f.PI / 180;
   f.ZX3 = f.ZX2 + f.RR * std::cos(f.HH);
@@ -136,9 +134,6 @@ void figure::pointOnHalfEllipse(Framework& f, float t, float height) {
   rt::calcCheck();
 }
 
-// Keeps the segment Z0Z1 in ZX11..ZY12 and lays out the half-ellipse over
-// it: RR half its length, centre (ZX2, ZY2) along +x from Z0, H its
-// direction.
 void figure::layOutHalfEllipse(Framework& f) {
   f.ZX11 = f.ZX0;
   f.ZY11 = f.ZY0;

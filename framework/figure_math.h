@@ -75,4 +75,18 @@ void layOutHalfEllipse(Framework& f);
 // distance from Z0 in R.
 void pointOnHalfEllipse(Framework& f, float t, float height);
 
+// An open arrowhead with its tip at (tipX, tipY) pointing along the unit
+// vector (DX, DY): its base (EX, EY) NAGASA back from the tip and its two
+// barb ends NAGASA / 2 to either side of the base, the first on the right
+// of the direction as seen on the screen.
+inline void arrowhead(ProgramState& s, float tipX, float tipY, float& x1, float& y1, float& x2,
+                      float& y2) {
+  s.EX = tipX - s.NAGASA * s.DX;
+  s.EY = tipY - s.NAGASA * s.DY;
+  x1 = s.EX - (s.NAGASA / 2) * s.DY;
+  y1 = s.EY + (s.NAGASA / 2) * s.DX;
+  x2 = s.EX + (s.NAGASA / 2) * s.DY;
+  y2 = s.EY - (s.NAGASA / 2) * s.DX;
+}
+
 }  // namespace figure

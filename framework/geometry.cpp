@@ -27,38 +27,39 @@ void Framework::FootOfPerpendicular() {
   CIRCLE(EX, EY, 2, 15, 0, 0, true, 15);
 }
 
+namespace {
+
+// The line through P and Q as slope and intercept: slope 0 and P's y when
+// it is horizontal (also for P = Q); slope 1000 and its x in AX2 when it is
+// vertical (the intercept is then not set), which the result tells.
+bool slopeFormOf(ProgramState& s, float px, float py, float qx, float qy, float& slope, float& intercept) {
+  if (qy == py) {
+    slope = 0;
+    intercept = py;
+    return false;
+  }
+  if (qx == px) {
+    slope = 1000;
+    s.AX2 = px;
+    return true;
+  }
+  slope = (qy - py) / (qx - px);
+  intercept = py - slope * px;
+  return false;
+}
+
+}  // namespace
+
 // (AX2, AY2): where the line AB crosses the line CD. A horizontal line
 // has slope 0; a vertical one slope 1000 and its x in AX2. Lines of equal
 // slope give no point: the routine returns at once.
 void Framework::LineIntersection() {
   // A vertical line is told from a slanted one of slope 1000 by its ends.
-  bool abVertical = false, cdVertical = false;
-  if (BY == AY) {
-    A1 = 0;
-    B1 = AY;
-  } else if (BX == AX) {
-    A1 = 1000;
-    AX2 = AX;
-    abVertical = true;
-  } else {
-    A1 = (BY - AY) / (BX - AX);
-    B1 = AY - A1 * AX;
-  }
-  if (DY == CY) {
-    A2 = 0;
-    B2 = CY;
-  } else if (DX == CX) {
-    A2 = 1000;
-    AX2 = CX;
-    cdVertical = true;
-  } else {
-    A2 = (DY - CY) / (DX - CX);
-    B2 = CY - A2 * CX;
-  }
+  bool abVertical = slopeFormOf(*this, AX, AY, BX, BY, A1, B1);
+  bool cdVertical = slopeFormOf(*this, CX, CY, DX, DY, A2, B2);
   CHECK();
   if (A1 == A2 && abVertical == cdVertical) return;
   if (abVertical) {
-    AX2 = AX;
     AY2 = A2 * AX2 + B2;
   } else if (cdVertical) {
     AY2 = A1 * AX2 + B1;
@@ -90,12 +91,7 @@ void Framework::Arrow() {
   for (;;) {
     LINE(ZX, ZY, ZX0, ZY0, figure::ink(CCC2));
     figure::segmentDirection(*this, ZX, ZY, ZX0, ZY0);
-    EX = ZX0 - NAGASA * DX;
-    EY = ZY0 - NAGASA * DY;
-    ZX1 = EX - (NAGASA / 2) * DY;
-    ZY1 = EY + (NAGASA / 2) * DX;
-    ZX2 = EX + (NAGASA / 2) * DY;
-    ZY2 = EY - (NAGASA / 2) * DX;
+    figure::arrowhead(*this, ZX0, ZY0, ZX1, ZY1, ZX2, ZY2);
     CHECK();
     LINE(ZX1, ZY1, ZX0, ZY0, figure::ink(CCC2));
     LINE(ZX2, ZY2, ZX0, ZY0, figure::ink(CCC2));

@@ -11,12 +11,7 @@ void Framework::ParallelMarks() {
   float ratio = figure::divide(A, A + B);
   BX1 = AX + CX * ratio;
   BY1 = AY + CY * ratio;
-  EX = BX1 - NAGASA * DX;
-  EY = BY1 - NAGASA * DY;
-  AX1 = EX - (NAGASA / 2) * DY;
-  AY1 = EY + (NAGASA / 2) * DX;
-  AX2 = EX + (NAGASA / 2) * DY;
-  AY2 = EY - (NAGASA / 2) * DX;
+  figure::arrowhead(*this, BX1, BY1, AX1, AY1, AX2, AY2);
   CHECK();
   if (HONSU <= 0 || HONSU > 6) HONSU = 1;
   float n = figure::passes(1, HONSU, 1);

@@ -98,6 +98,13 @@ class FigureTest : public ::testing::Test {
     return out;
   }
 
+  // The polygon G(1..KAKU) from pixel points.
+  void vertices(std::initializer_list<std::pair<float, float>> points) {
+    int i = 1;
+    for (auto [x, y] : points) f.G_A(i, 1) = x, f.G_A(i, 2) = y, ++i;
+    f.KAKU = static_cast<float>(points.size());
+  }
+
   // True once the text routines are built (until then they are stubs that
   // raise an error, and the label tests are skipped).
   bool textRoutinesBuilt() {
@@ -125,6 +132,11 @@ class LabelledFigureTest : public FigureTest {
 // Positions to within 0.05 pixel.
 inline constexpr double kPixel = 0.05;
 
+// The end points of a traced segment.
+struct Segment {
+  float x1, y1, x2, y2;
+};
+
 #define EXPECT_SEGMENT(traced, ax, ay, bx, by)  \
   do {                                          \
     EXPECT_EQ((traced).op, "LINE");             \
@@ -133,3 +145,25 @@ inline constexpr double kPixel = 0.05;
     EXPECT_NEAR((traced)["x2"], (bx), kPixel);  \
     EXPECT_NEAR((traced)["y2"], (by), kPixel);  \
   } while (0)
+
+// Exactly these segments, in this order, all in one colour.
+inline void expectSegments(const std::vector<TracedOp>& ops, const std::vector<Segment>& segments,
+                           int colour) {
+  ASSERT_EQ(ops.size(), segments.size());
+  for (size_t k = 0; k < ops.size(); ++k) {
+    SCOPED_TRACE(testing::Message() << "segment " << k);
+    EXPECT_SEGMENT(ops[k], segments[k].x1, segments[k].y1, segments[k].x2, segments[k].y2);
+    EXPECT_EQ(ops[k]["colour"], colour);
+  }
+}
+
+// `fn` ends in the runtime error "division by zero".
+template <class Fn>
+void expectDivisionByZero(Fn fn) {
+  try {
+    fn();
+    ADD_FAILURE() << "no error";
+  } catch (const rt::RuntimeError& e) {
+    EXPECT_EQ(e.err(), rt::kDivisionByZero);
+  }
+}

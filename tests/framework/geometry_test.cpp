@@ -6,15 +6,6 @@ namespace {
 class GeometryTest : public FigureTest {
  protected:
   void line(float ax, float ay, float bx, float by) { f.AX = ax, f.AY = ay, f.BX = bx, f.BY = by; }
-  template <class Fn>
-  static void expectDivisionByZero(Fn fn) {
-    try {
-      fn();
-      ADD_FAILURE() << "no error";
-    } catch (const rt::RuntimeError& e) {
-      EXPECT_EQ(e.err(), rt::kDivisionByZero);
-    }
-  }
 };
 
 TEST_F(GeometryTest, FootOfPerpendicular) {
@@ -140,12 +131,9 @@ TEST_F(GeometryTest, PointOnArc) {
 }
 
 TEST_F(GeometryTest, ArrowHeads) {
-  struct Stroke {
-    float x1, y1, x2, y2;
-  };
   struct Case {
     float muki, ya;
-    std::vector<Stroke> lines;  // shaft, right stroke, left stroke per pass
+    std::vector<Segment> lines;  // shaft, right stroke, left stroke per pass
     float z0x, zx, z1x, z1y, z2x, z2y, yaAfter;
   };
   const Case cases[] = {
@@ -170,12 +158,8 @@ TEST_F(GeometryTest, ArrowHeads) {
     f.MUKI = c.muki, f.YA = c.ya, f.NAGASA = 16, f.CCC2 = 7, f.X = 1, f.Y = 2, f.CCC1 = 3;
     f.Arrow();
     std::vector<TracedOp> ops = drawn();
-    ASSERT_EQ(ops.size(), c.lines.size());
-    for (size_t k = 0; k < ops.size(); ++k) {
-      EXPECT_SEGMENT(ops[k], c.lines[k].x1, c.lines[k].y1, c.lines[k].x2, c.lines[k].y2);
-      EXPECT_EQ(ops[k]["colour"], 7);
-      EXPECT_EQ(ops[k]["width"], 10);
-    }
+    expectSegments(ops, c.lines, 7);
+    for (const TracedOp& op : ops) EXPECT_EQ(op["width"], 10);
     EXPECT_EQ(f.ZX0, c.z0x);
     EXPECT_EQ(f.ZX, c.zx);
     EXPECT_NEAR(f.ZX1, c.z1x, kPixel);

@@ -89,14 +89,7 @@ TEST_F(GridFrameTest, LineCountsAtTheEdgesOfTheRange) {
   EXPECT_EQ(ops[10]["y1"], 100);
 }
 
-class PolygonTest : public FigureTest {
- protected:
-  void vertices(std::initializer_list<std::pair<float, float>> points) {
-    int i = 1;
-    for (auto [x, y] : points) f.G_A(i, 1) = x, f.G_A(i, 2) = y, ++i;
-    f.KAKU = static_cast<float>(points.size());
-  }
-};
+using PolygonTest = FigureTest;
 
 TEST_F(PolygonTest, UnlabelledEdgesInOrderAndTheStateAsBefore) {
   page.SETDRAWWIDTH(3);

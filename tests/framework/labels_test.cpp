@@ -317,11 +317,6 @@ TEST_F(ArcOverSegmentTest, ReversedAndZeroLengthSegments) {
 
 class PolygonLabelTest : public LabelTest {
  protected:
-  void vertices(std::initializer_list<std::pair<float, float>> points) {
-    int i = 1;
-    for (auto [x, y] : points) f.G_A(i, 1) = x, f.G_A(i, 2) = y, ++i;
-    f.KAKU = static_cast<float>(points.size());
-  }
   std::vector<TracedOp> polygon(const std::string& mode, float nagasa = 10) {
     f.SIZE1 = 5, f.CCC2 = 0, f.CCC1 = 3, f.AAA_S = mode, f.NAGASA = nagasa;
     f.Polygon();

@@ -9,12 +9,9 @@ class SegmentMarksTest : public FigureTest {
 };
 
 TEST_F(SegmentMarksTest, ParallelMarksHeadsBeyondTheDividingPoint) {
-  struct Stroke {
-    float x1, y1, x2, y2;
-  };
   struct Case {
     float ax, ay, bx, by, a, b, honsu;
-    std::vector<Stroke> strokes;  // per head: first barb, second barb
+    std::vector<Segment> strokes;  // per head: first barb, second barb
     float honsuAfter;
   };
   const Case cases[] = {
@@ -34,12 +31,7 @@ TEST_F(SegmentMarksTest, ParallelMarksHeadsBeyondTheDividingPoint) {
     segment(c.ax, c.ay, c.bx, c.by);
     f.A = c.a, f.B = c.b, f.HONSU = c.honsu, f.NAGASA = 20, f.CCC2 = 5;
     f.ParallelMarks();
-    std::vector<TracedOp> ops = drawn();
-    ASSERT_EQ(ops.size(), c.strokes.size());
-    for (size_t k = 0; k < ops.size(); ++k) {
-      EXPECT_SEGMENT(ops[k], c.strokes[k].x1, c.strokes[k].y1, c.strokes[k].x2, c.strokes[k].y2);
-      EXPECT_EQ(ops[k]["colour"], 5);
-    }
+    expectSegments(drawn(), c.strokes, 5);
     EXPECT_EQ(f.HONSU, c.honsuAfter);
     EXPECT_EQ(f.NAGASA, 20);
     EXPECT_EQ(f.A, c.a);
@@ -54,33 +46,20 @@ TEST_F(SegmentMarksTest, MarksOnAPointOrWithoutARatioAreADivisionByZero) {
   for (const Case& c : {Case{100, 1, 1}, Case{300, 1, -1}}) {
     segment(100, 200, c.bx, 200);
     f.A = c.a, f.B = c.b, f.HONSU = 1, f.NAGASA = 20, f.CCC2 = 5;
-    try {
-      f.ParallelMarks();
-      ADD_FAILURE() << "no error";
-    } catch (const rt::RuntimeError& e) {
-      EXPECT_EQ(e.err(), rt::kDivisionByZero);
-    }
+    expectDivisionByZero([&] { f.ParallelMarks(); });
     EXPECT_TRUE(drawn().empty());
   }
   // Ticks on a point: the same error, nothing drawn.
   segment(100, 200, 100, 200);
   f.ITI = 0, f.AIDA = 8, f.NAGASA = 20, f.HONSU = 1;
-  try {
-    f.EqualLengthTicks();
-    ADD_FAILURE() << "no error";
-  } catch (const rt::RuntimeError& e) {
-    EXPECT_EQ(e.err(), rt::kDivisionByZero);
-  }
+  expectDivisionByZero([&] { f.EqualLengthTicks(); });
   EXPECT_TRUE(drawn().empty());
 }
 
 TEST_F(SegmentMarksTest, EqualLengthTicksAcrossTheShiftedMidpoint) {
-  struct Tick {
-    float x1, y1, x2, y2;
-  };
   struct Case {
     float ax, ay, bx, by, iti, aida, nagasa, honsu;
-    std::vector<Tick> ticks;
+    std::vector<Segment> ticks;
     float aidaAfter, honsuAfter;
   };
   const Case cases[] = {
@@ -102,12 +81,7 @@ TEST_F(SegmentMarksTest, EqualLengthTicksAcrossTheShiftedMidpoint) {
     segment(c.ax, c.ay, c.bx, c.by);
     f.ITI = c.iti, f.AIDA = c.aida, f.NAGASA = c.nagasa, f.HONSU = c.honsu, f.CCC2 = 3;
     f.EqualLengthTicks();
-    std::vector<TracedOp> ops = drawn();
-    ASSERT_EQ(ops.size(), c.ticks.size());
-    for (size_t k = 0; k < ops.size(); ++k) {
-      EXPECT_SEGMENT(ops[k], c.ticks[k].x1, c.ticks[k].y1, c.ticks[k].x2, c.ticks[k].y2);
-      EXPECT_EQ(ops[k]["colour"], 3);
-    }
+    expectSegments(drawn(), c.ticks, 3);
     EXPECT_EQ(f.AIDA, c.aidaAfter);
     EXPECT_EQ(f.HONSU, c.honsuAfter);
     EXPECT_EQ(f.ITI, c.iti);
