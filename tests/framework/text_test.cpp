@@ -360,7 +360,7 @@ TEST_F(TextTest, LessonLinesAreCrispAndEraseExactly) {
     fw.CCC2 = erase ? 15 : 3;
     fw.CCC3 = erase ? 15 : 13;
     fw.TATE = 48;
-    const float xs[] = {44, 200, 420};
+    const float xs[] = {44, 254, 464};
     const char* answers[] = {"∠CAD", "錯角", "90%"};
     for (int k = 0; k < 3; ++k) {
       fw.X = xs[k];
@@ -372,7 +372,7 @@ TEST_F(TextTest, LessonLinesAreCrispAndEraseExactly) {
     fw.CCC1 = erase ? 15 : 13;
     fw.CCC2 = erase ? 15 : 4;
     fw.CCC3 = erase ? 15 : 3;
-    fw.X = 700;
+    fw.X = 684;
     fw.Y = 640;
     fw.HABA = 44;
     fw.TATE = 44;
@@ -405,6 +405,20 @@ TEST_F(TextTest, OneLessonLineFillsItsFortyEightPixels) {
   EXPECT_LE(bottom, 20 + 48);
   EXPECT_GT(bottom - top, 36);
   EXPECT_TRUE(onlyPalette(r));
+}
+
+TEST_F(TextTest, EllIsAScriptLetter) {
+  // A script ell is a looped letter far wider than the stem of a plain "l".
+  fw.CCC1 = 0;
+  fw.X = 20;
+  fw.Y = 20;
+  fw.AA_S = "l";
+  fw.DrawText();
+  int left = 1 << 30, right = -1;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (r.pixel(x, y) == 0) left = std::min(left, x), right = std::max(right, x);
+  EXPECT_GT(right - left, 24);
 }
 
 }  // namespace
