@@ -27,11 +27,22 @@ void Framework::MeasureText() {
   A_S = callerA;
 }
 
-// LT1: the text's indent in a box HABA wide, never negative (a text wider
-// than the box starts at its left edge). Half pixels stay.
-static float centredIndent(float haba, float width) {
-  float indent = (haba - width) / 2;
-  return indent < 0 ? 0 : indent;
+// The box routines keep their text in MOTOA$, measure it, and take its
+// indent LT1 from the box's left edge X1: centred, never negative (a text
+// wider than the box starts at its left edge), half pixels kept.
+static void measureBoxText(Framework& f) {
+  f.MOTOA_S = f.A_S;
+  f.MeasureText();
+  f.LT1 = (f.HABA - f.LLT) / 2;
+  if (f.LT1 < 0) f.LT1 = 0;
+}
+
+// Draws the kept text at its indent with its top at `top`.
+static void drawBoxText(Framework& f, float top) {
+  f.X = f.X1 + f.LT1;
+  f.Y = top;
+  f.AA_S = f.MOTOA_S;
+  f.DrawText();
 }
 
 // A filled box whose top-left is the pen, the text centred in it on a
@@ -40,17 +51,12 @@ static float centredIndent(float haba, float width) {
 void Framework::TextInBox() {
   X1 = X;
   Y1 = Y;
-  MOTOA_S = A_S;
   N1 = static_cast<float>(KINSTR(A_S, "ﾀ"));
-  MeasureText();
-  LT1 = centredIndent(HABA, LLT);
+  measureBoxText(*this);
   Y2 = Y1 + INT((TATE - (N1 == 0 ? 44 : 50)) / 2);
   Y3 = Y1 + TATE;
   LINE(X1, Y1, X1 + HABA, Y3, static_cast<int>(CCC2), 2, static_cast<int>(CCC3));
-  X = X1 + LT1;
-  Y = Y2;
-  AA_S = MOTOA_S;
-  DrawText();
+  drawBoxText(*this, Y2);
   X = X1 + HABA;
   Y = Y1;
 }
@@ -61,16 +67,11 @@ void Framework::TextInBox() {
 void Framework::BoxAroundText() {
   X1 = X;
   Y1 = Y;
-  MOTOA_S = A_S;
-  MeasureText();
-  LT1 = centredIndent(HABA, LLT);
+  measureBoxText(*this);
   Y2 = Y1 - INT((TATE - 44) / 2);
   Y3 = Y1 + TATE - INT((TATE - 44) / 2);
   LINE(X1, Y2, X1 + HABA, Y3, static_cast<int>(CCC2), 2, static_cast<int>(CCC3));
-  X = X1 + LT1;
-  Y = Y1;
-  AA_S = MOTOA_S;
-  DrawText();
+  drawBoxText(*this, Y1);
   X = X1 + HABA;
   Y = Y1;
 }
@@ -81,29 +82,19 @@ void Framework::TwoLineTextBox() {
   X1 = X;
   Y1 = Y;
   A_S = A1_S;
-  MOTOA_S = A1_S;
   N1 = static_cast<float>(KINSTR(A1_S, "ﾀ"));
-  MeasureText();
-  LT1 = centredIndent(HABA, LLT);
+  measureBoxText(*this);
   Y2 = Y1 + INT((TATE / 2 - (N1 == 0 ? 44 : 50)) / 2);
   Y3 = Y1 + TATE;
   LINE(X1, Y1, X1 + HABA, Y3, static_cast<int>(CCC2), 2, static_cast<int>(CCC3));
   Y22 = A2_S.empty() ? Y2 + 25 : Y2;
-  X = X1 + LT1;
-  Y = Y22;
-  AA_S = MOTOA_S;
-  DrawText();
+  drawBoxText(*this, Y22);
 
   A_S = A2_S;
-  MOTOA_S = A2_S;
   N1 = static_cast<float>(KINSTR(A2_S, "ﾀ"));
-  MeasureText();
-  LT1 = centredIndent(HABA, LLT);
+  measureBoxText(*this);
   Y4 = N1 == 0 ? Y1 + 44 + INT((TATE / 2 - 44) / 2) : Y1 + 50 + INT((TATE / 2 - 50) / 2);
-  X = X1 + LT1;
-  Y = Y4;
-  AA_S = MOTOA_S;
-  DrawText();
+  drawBoxText(*this, Y4);
   X = X1 + HABA;
   Y = Y1;
 }

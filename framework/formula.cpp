@@ -238,18 +238,17 @@ void Framework::DrawFraction() {
     RTASKAI2_S = KMID(A_S, slash + 1);
   }
 
-  X = XT;
-  Y = YT;
-  A_S = RTASKAI1_S;
-  BUN = 1;
-  MeasureText();
-  TBSI = LLT;
-  X = XT;
-  Y = YT;
-  A_S = RTASKAI2_S;
-  BUN = 1;
-  MeasureText();
-  TBBO = LLT;
+  // Each part's width: laid out by DrawText off the page, in fraction mode.
+  auto measurePart = [&](const std::string& part) {
+    X = XT;
+    Y = YT;
+    A_S = part;
+    BUN = 1;
+    MeasureText();
+    return LLT;
+  };
+  TBSI = measurePart(RTASKAI1_S);
+  TBBO = measurePart(RTASKAI2_S);
   BUN = 0;
 
   NAGA = TBSI >= TBBO ? TBSI : TBBO;
@@ -262,8 +261,8 @@ void Framework::DrawFraction() {
   BSEN = YT + 25;
   LINE(XT, BSEN, XT + NAGA, BSEN, colour);
   SETDRAWWIDTH(DR);
-  // An open tall radical (left open also by the measuring above) gets its
-  // overline over the whole bar.
+  // A tall radical still open after the parts were measured (a "ﾝ" inside
+  // them closes it) gets its overline over the whole bar.
   if (HROOT == 22) {
     SETDRAWWIDTH(3);
     LINE(XT, YT - 14, XT + NAGA, YT - 14, colour);
@@ -278,15 +277,15 @@ void Framework::DrawFraction() {
   Y = YT + (TA1 != 0 || TA2 != 0 ? 36 : 28);
   if (TA5 != 0 || TA6 != 0) Y = Y + 8;
 
-  X = XT + TBBO1;
-  BUN = 1;
-  A_S = RTASKAI2_S;
-  DrawFormulaChars();
-  X = XT + TBSI1;
-  Y = YT - 10;
-  BUN = 1;
-  A_S = RTASKAI1_S;
-  DrawFormulaChars();
+  auto drawPart = [&](float indent, float top, const std::string& part) {
+    X = XT + indent;
+    Y = top;
+    BUN = 1;
+    A_S = part;
+    DrawFormulaChars();
+  };
+  drawPart(TBBO1, Y, RTASKAI2_S);
+  drawPart(TBSI1, YT - 10, RTASKAI1_S);
 
   BUN = 0;
   X = XT + NAGA;

@@ -330,6 +330,26 @@ int inkedPixels(const rt::Runtime& r) {
   return n;
 }
 
+// The bounding box of the pixels a text drawn at (20, 20) in colour 0 inks.
+struct Ink {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Ink drawnInk(const rt::Runtime& r, Framework& fw, const std::string& text) {
+  fw.CCC1 = 0;
+  fw.X = 20;
+  fw.Y = 20;
+  fw.AA_S = text;
+  fw.DrawText();
+  Ink ink;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (r.pixel(x, y) == 0) {
+        ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x);
+        ink.top = std::min(ink.top, y), ink.bottom = std::max(ink.bottom, y);
+      }
+  return ink;
+}
+
 // A page of lesson lines: crisp, and erased exactly by the same texts in
 // colour 15. The page is kept in the test's temporary folder to look at.
 TEST_F(TextTest, LessonLinesAreCrispAndEraseExactly) {
@@ -383,8 +403,7 @@ TEST_F(TextTest, LessonLinesAreCrispAndEraseExactly) {
   EXPECT_TRUE(onlyPalette(r)) << "anti-aliased pixels in the text";
   EXPECT_GT(inkedPixels(r), 10000);
   r.writePng(::testing::TempDir() + "text_page.png");
-  // Erasing the boxes first would leave the texts' erasure to cover them:
-  // the whole page goes again in colour 15, in the same order.
+  // The same page in colour 15 erases it.
   page(true);
   EXPECT_EQ(inkedPixels(r), 0) << "redrawing in colour 15 left pixels behind";
 }
@@ -392,33 +411,17 @@ TEST_F(TextTest, LessonLinesAreCrispAndEraseExactly) {
 TEST_F(TextTest, OneLessonLineFillsItsFortyEightPixels) {
   // A full-width glyph at 2 x 3 and a half-width one at 3 x 3 fill a cell
   // 48 pixels high from the line's top.
-  fw.CCC1 = 0;
-  fw.X = 20;
-  fw.Y = 20;
-  fw.AA_S = "田H";
-  fw.DrawText();
-  int top = 1 << 30, bottom = -1;
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 120; ++x)
-      if (r.pixel(x, y) == 0) top = std::min(top, y), bottom = std::max(bottom, y);
-  EXPECT_GE(top, 20);
-  EXPECT_LE(bottom, 20 + 48);
-  EXPECT_GT(bottom - top, 36);
+  Ink ink = drawnInk(r, fw, "田H");
+  EXPECT_GE(ink.top, 20);
+  EXPECT_LE(ink.bottom, 20 + 48);
+  EXPECT_GT(ink.bottom - ink.top, 36);
   EXPECT_TRUE(onlyPalette(r));
 }
 
 TEST_F(TextTest, EllIsAScriptLetter) {
   // A script ell is a looped letter far wider than the stem of a plain "l".
-  fw.CCC1 = 0;
-  fw.X = 20;
-  fw.Y = 20;
-  fw.AA_S = "l";
-  fw.DrawText();
-  int left = 1 << 30, right = -1;
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 120; ++x)
-      if (r.pixel(x, y) == 0) left = std::min(left, x), right = std::max(right, x);
-  EXPECT_GT(right - left, 24);
+  Ink ink = drawnInk(r, fw, "l");
+  EXPECT_GT(ink.right - ink.left, 24);
 }
 
 }  // namespace
