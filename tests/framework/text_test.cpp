@@ -148,7 +148,12 @@ TEST_F(TextTest, StackedFractions) {
 }
 
 TEST_F(TextTest, OpenMarksCarryIntoTheNextText) {
-  draw("AB^");
+  // A text of marks alone draws nothing and leaves the font as it was.
+  EXPECT_EQ(draw("A^"), (Ops{"A 100,200 3x3 ゴシック 16 b"}));
+  r.SETFONTNAME("ｺﾞｼｯｸ");
+  EXPECT_EQ(draw("^"), Ops{});
+  EXPECT_EQ(r.fontName(), "ｺﾞｼｯｸ");
+  EXPECT_EQ(fw.X, 100);
   EXPECT_EQ(fw.JYOU, 1);
   EXPECT_EQ(draw("2C"), (Ops{"2 100,200 3x2 ゴシック 16 b", "C 124,200 3x3 ゴシック 16 b"}));
   EXPECT_EQ(fw.JYOU, 0);
