@@ -105,29 +105,10 @@ class FigureTest : public ::testing::Test {
     f.KAKU = static_cast<float>(points.size());
   }
 
-  // True once the text routines are built (until then they are stubs that
-  // raise an error, and the label tests are skipped).
-  bool textRoutinesBuilt() {
-    try {
-      f.A_S = "A";
-      f.MeasureText();
-      return true;
-    } catch (const rt::RuntimeError&) {
-      return false;
-    }
-  }
-
   rt::Runtime page;
   Framework f;
 };
 
-// The figures with labels: skipped while the text routines are stubs.
-class LabelledFigureTest : public FigureTest {
- protected:
-  void SetUp() override {
-    if (!textRoutinesBuilt()) GTEST_SKIP() << "the text routines are not built yet";
-  }
-};
 
 // Positions to within 0.05 pixel.
 inline constexpr double kPixel = 0.05;

@@ -8,7 +8,7 @@
 
 namespace {
 
-class FigureHarnessTest : public LabelledFigureTest {};
+class FigureHarnessTest : public FigureTest {};
 
 TEST_F(FigureHarnessTest, TriangleWithEveryMark) {
   page.CLS();

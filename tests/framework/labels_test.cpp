@@ -8,7 +8,7 @@ namespace {
 
 constexpr float kPi = 3.14159f;
 
-class LabelTest : public LabelledFigureTest {
+class LabelTest : public FigureTest {
  protected:
   void angle(float x0, float y0, float x1, float y1, float x2, float y2, float iti) {
     f.ZX0 = x0, f.ZY0 = y0, f.ZX1 = x1, f.ZY1 = y1, f.ZX2 = x2, f.ZY2 = y2, f.ITI = iti;
