@@ -8,9 +8,13 @@ Framework::Framework(rt::Runtime& runtime, std::string title)
     : rt(runtime), programTitle(std::move(title)) {}
 
 int Framework::Run() {
+  return RunGuarded([this] { StartUp(); });
+}
+
+int Framework::RunGuarded(const std::function<void()>& body) {
   try {
     try {
-      StartUp();
+      body();
     } catch (const rt::RuntimeError& e) {
       rt.abortMeasure();
       ERR = static_cast<float>(e.err());
