@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "framework/framework.h"
+#include "runtime/display.h"
 #include "runtime/fonts.h"
 
 Framework::Framework(rt::Runtime& runtime, std::string title)
@@ -79,7 +80,7 @@ int RunProgram(int argc, char** argv,
     try {
       runtime = std::make_unique<rt::Runtime>(options);
     } catch (const rt::MissingFont& e) {
-      std::fprintf(stderr, "cannot start: %s\n", e.what());
+      rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
       return 1;
     }
     std::unique_ptr<Framework> program = make(*runtime);

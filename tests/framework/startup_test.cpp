@@ -121,4 +121,20 @@ TEST(Headless, BadOptionsExitWithStatus2AndLeaveNothingBehind) {
   EXPECT_FALSE(std::filesystem::exists("/nonexistent/dir"));
 }
 
+TEST(Headless, MissingFontIsAClearMessageNamingThePackage) {
+  namespace fs = std::filesystem;
+  fs::path conf = fs::temp_directory_path() / ("nofonts_" + std::to_string(::getpid()) + ".conf");
+  std::ofstream(conf) << "<?xml version=\"1.0\"?>\n<fontconfig><dir>/nonexistent</dir></fontconfig>\n";
+  fs::path err = conf.string() + ".err";
+  int rc = std::system(("FONTCONFIG_FILE=" + conf.string() + " " + LESSON_BIN_DIR +
+                        "/kelvaro --headless 2>" + err.string())
+                           .c_str());
+  EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 1);
+  std::ifstream in(err);
+  std::string message((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(message.find("fonts-ipafont-gothic"), std::string::npos) << message;
+  fs::remove(conf);
+  fs::remove(err);
+}
+
 }  // namespace
