@@ -2,43 +2,42 @@
 // their number entry, and the erasers that take each prompt away again.
 #include "framework/framework.h"
 
-// The step pause: a framed "何かキーを押して下さい。" until any key comes.
-// CCC1 and the pen width are set back; I$ holds the key.
-void Framework::WaitAnyKey() {
-  CCC0 = CCC1;
-  DR = GETDRAWWIDTH();
-  SETDRAWWIDTH(3);
-  LINE(96, 657, 400, 693, 13, 2, 4);
-  CCC1 = 9;
-  X = 128;
-  Y = 666;
-  AA_S = "何かキーを押して下さい。";
-  DrawPlainText();
+namespace {
+
+// The key waits' common script: the caller's CCC1 and pen width kept in
+// CCC0 and DR, the frame (x1, 657)-(x2, 693) at width 3, border 13 and fill
+// 4, the text of AA$ from (textX, 666) in colour 9, the key into I$, the
+// eraser (0, 657)-(eraseX, eraseY) still at width 3, then colour and width
+// set back.
+void keyWaitInFrame(Framework& f, float x1, float x2, float textX, float eraseX, float eraseY) {
+  f.CCC0 = f.CCC1;
+  f.DR = f.GETDRAWWIDTH();
+  f.SETDRAWWIDTH(3);
+  f.LINE(x1, 657, x2, 693, 13, 2, 4);
+  f.CCC1 = 9;
+  f.X = textX;
+  f.Y = 666;
+  f.DrawPlainText();
   do {
-    I_S = INKEY();
-  } while (I_S.empty());
-  LINE(0, 657, 400, 693, 15, 2, 15);
-  CCC1 = CCC0;
-  SETDRAWWIDTH(DR);
+    f.I_S = f.INKEY();
+  } while (f.I_S.empty());
+  f.LINE(0, 657, eraseX, eraseY, 15, 2, 15);
+  f.CCC1 = f.CCC0;
+  f.SETDRAWWIDTH(f.DR);
 }
 
-// The same wait with the caller's hint in AA$, in a wider frame.
-void Framework::PauseWithMessage() {
-  CCC0 = CCC1;
-  DR = GETDRAWWIDTH();
-  SETDRAWWIDTH(3);
-  LINE(16, 657, 480, 36, 13, 2, 4, true);
-  CCC1 = 9;
-  X = 48;
-  Y = 666;
-  DrawPlainText();
-  do {
-    I_S = INKEY();
-  } while (I_S.empty());
-  LINE(0, 657, 992, 720, 15, 2, 15);
-  CCC1 = CCC0;
-  SETDRAWWIDTH(DR);
+}  // namespace
+
+// The step pause: a framed "何かキーを押して下さい。" until any key comes;
+// its eraser leaves the band right of x = 400 alone.
+void Framework::WaitAnyKey() {
+  AA_S = "何かキーを押して下さい。";
+  keyWaitInFrame(*this, 96, 400, 128, 400, 693);
 }
+
+// The same wait with the caller's hint in AA$, in a frame 480 wide; its
+// eraser takes the whole item-line band.
+void Framework::PauseWithMessage() { keyWaitInFrame(*this, 16, 16 + 480, 48, 992, 720); }
 
 // The drill prompt: "次のステップは１を入力。" and a number entry. The pen
 // width is set back, CCC1 is not.

@@ -26,27 +26,19 @@ void AreaLessons::AreaCh4ChapterProblemsB() { AreaCh4Menu(); }
 
 void AreaLessons::AreaCh1Goal() {
   ClearPage(1760, 1800);
-  CCC1 = 3;
-  X = 44;
-  Y = 240;
-  AA_S = "<めあて>";
-  DrawText();
-  XI2 = X;
-  YI1 = Y;
-  CCC1 = 0;
-  X = 44;
-  Y = YI1 + 65;
-  AA_S = "多角形の面積を変えずに、平行線の性質を使って形を変えよう。";
-  DrawText();
-  XI2 = X;
-  YI1 = Y;
-  CCC1 = 0;
-  X = 44;
-  Y = YI1 + 65;
-  AA_S = "(等積変形)";
-  DrawText();
-  XI2 = X;
-  YI1 = Y;
+  // One line at x 44 and the TextCursor after it.
+  auto line = [this](int colour, float y, const std::string& text) {
+    CCC1 = colour;
+    X = 44;
+    Y = y;
+    AA_S = text;
+    DrawText();
+    XI2 = X;
+    YI1 = Y;
+  };
+  line(3, 240, "<めあて>");
+  line(0, YI1 + 65, "多角形の面積を変えずに、平行線の性質を使って形を変えよう。");
+  line(0, YI1 + 65, "(等積変形)");
 }
 
 void AreaLessons::AreaCh1Menu() {
