@@ -239,6 +239,180 @@ TEST_F(Plane, ScaledNumbers) {
   EXPECT_EQ(f.P2, 0);
 }
 
+TEST_F(Plane, PlotPointDiscAndLabel) {
+  examplePlane();
+  r.clearTrace();
+  f.BAIX = 2;  // the plane's scale, still in force for this point
+  f.XG = 4, f.YG = 2, f.R = 5, f.CCC3 = 6, f.AAA_S = "";
+  f.KASANARIX = 3, f.KASANARIY = -2;
+  f.PlotPoint();
+  auto discs = ops(r.trace(), "CIRCLE");
+  ASSERT_EQ(discs.size(), 1u);
+  EXPECT_NE(discs[0].find("\"cx\":880,\"cy\":240,\"r\":5,\"start\":0,\"end\":0,\"filled\":true,\"colour\":6"),
+            std::string::npos)
+      << discs[0];
+  EXPECT_EQ(f.X, 863);
+  EXPECT_EQ(f.Y, 198);
+  EXPECT_EQ(f.CCC1, 6);
+  EXPECT_EQ(f.BAIX, 1);
+  EXPECT_EQ(f.BAIY, 1);
+  EXPECT_EQ(f.KASANARIX, 0);
+  EXPECT_EQ(f.KASANARIY, 0);
+  // The second point is placed with scale 1; a label is drawn at its place.
+  f.AAA_S = "P";
+  f.PlotPoint();
+  auto labels = ops(r.trace(), "SYMBOL");
+  ASSERT_FALSE(labels.empty());
+  EXPECT_EQ(f.Y, 200);
+  EXPECT_GT(f.X, 900 - 20);
+  EXPECT_EQ(f.AA_S, "");
+  EXPECT_EQ(f.AAA_S, "P");
+}
+
+struct Dots {
+  size_t count = 0;
+  double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
+  bool atOrigin = false;
+};
+
+Dots dotsOf(const std::vector<std::string>& trace) {
+  Dots d;
+  for (const std::string& c : ops(trace, "CIRCLE")) {
+    double x = num(c, "cx"), y = num(c, "cy");
+    EXPECT_EQ(num(c, "r"), 1);
+    if (d.count++ == 0) d.firstX = x, d.firstY = y;
+    d.lastX = x, d.lastY = y;
+    if (x == 840) d.atOrigin = true;
+  }
+  return d;
+}
+
+TEST_F(Plane, GraphDotsOfEachKind) {
+  examplePlane();
+  // A step of 2^-10 lands exactly on x = 0 halfway.
+  const float half = 2500.0f / 1024;
+  struct Case {
+    float kind, a, b, from, to;
+    size_t dots;
+    bool atOrigin;
+    double firstX, lastX;
+  };
+  const Case cases[] = {
+      {3, 0.5f, 1, -5, 5, 5001, true, 740, 940},
+      {0, 0.5f, 1, -5, 5, 5001, false, 740, 940.04},  // an unset kind: a line without x = 0
+      {2, 0.5f, 0, -half, half, 5001, false, 840 - 20 * half, 840 + 20 * (half + 1.0f / 1024)},
+      {3, 0.5f, 0, -half, half, 5001, true, 840 - 20 * half, 840 + 20 * half},
+      {1, 1, 0, 0, 5, 4801, false, 844, 940},  // y = 1/x shows from x = 0.2
+      {3, 0, 9, -5, 5, 0, false, 0, 0},         // y = 9 lies above the plane
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " from " << c.from);
+    r.clearTrace();
+    f.X = 11, f.Y = 22;
+    f.IROIRO = c.kind, f.AA = c.a, f.BB = c.b, f.AA1 = c.from, f.AA2 = c.to;
+    f.CCC3 = 12, f.AAA_S = "";
+    f.GraphFunction();
+    Dots d = dotsOf(r.trace());
+    EXPECT_NEAR(d.count, c.dots, 1);
+    EXPECT_EQ(d.atOrigin, c.atOrigin);
+    if (c.dots > 0) {
+      EXPECT_NEAR(d.firstX, c.firstX, 0.05);
+      EXPECT_NEAR(d.lastX, c.lastX, 0.05);
+      EXPECT_EQ(f.X, d.lastX) << "the label goes to the last dot";
+      EXPECT_EQ(f.Y, d.lastY);
+    } else {
+      EXPECT_EQ(f.X, 11) << "no dot: the label stays at the caller's pen";
+      EXPECT_EQ(f.Y, 22);
+    }
+    EXPECT_EQ(f.II, 5001);
+    EXPECT_EQ(f.HABA, 5000);
+    EXPECT_EQ(f.AA1, c.from);
+    EXPECT_EQ(f.AA2, c.to);
+    EXPECT_EQ(r.GETDRAWWIDTH(), 2);
+  }
+}
+
+TEST_F(Plane, GraphOfALineInGeneralForm) {
+  examplePlane();
+  r.clearTrace();
+  // 2x = 6: the vertical line x = 3 over the plane's y range.
+  f.IROIRO = 4, f.AA = 2, f.BB = 0, f.CC = 6, f.BB1 = -5, f.BB2 = 5;
+  f.CCC3 = 12, f.AAA_S = "", f.KASANARIX = 1, f.KASANARIY = 2;
+  f.GraphFunction();
+  auto line = ops(r.trace(), "LINE");
+  ASSERT_EQ(line.size(), 1u);
+  EXPECT_NE(line[0].find("\"x1\":900,\"y1\":380,\"x2\":900,\"y2\":180,\"form\":0,\"colour\":12"),
+            std::string::npos)
+      << line[0];
+  EXPECT_EQ(num(line[0], "width"), 5);
+  EXPECT_EQ(f.X, 911);
+  EXPECT_EQ(f.Y, 182);
+  EXPECT_EQ(f.CC, 3);
+  EXPECT_EQ(r.GETDRAWWIDTH(), 2);
+  // x + 2y = 4 becomes y = -x/2 + 2.
+  r.clearTrace();
+  f.IROIRO = 4, f.AA = 1, f.BB = 2, f.CC = 4, f.AA1 = -4, f.AA2 = 4;
+  f.GraphFunction();
+  EXPECT_EQ(f.IROIRO, 3);
+  EXPECT_EQ(f.AA, -0.5f);
+  EXPECT_EQ(f.BB, 2);
+  Dots d = dotsOf(r.trace());
+  EXPECT_EQ(d.count, 5001u);
+  EXPECT_EQ(d.firstY, 280 - 20 * 4);
+  // 0x + 0y = c is no line: the calculation check stops it, nothing drawn.
+  r.clearTrace();
+  f.IROIRO = 4, f.AA = 0, f.BB = 0, f.CC = 1;
+  EXPECT_THROW(f.GraphFunction(), rt::RuntimeError);
+  EXPECT_TRUE(r.trace().empty());
+}
+
+TEST_F(Plane, SlopeTriangleArrowsTextsAndLabels) {
+  struct Case {
+    float gx3, gy3, gx4, gy4;
+    const char* switches;
+    const char *run, *rise;
+    float ccc1, x, y;  // after the call: the last label's colour and pen
+  };
+  const Case cases[] = {
+      {400, 300, 300, 400, "yy", "2", "2", 3, 400 + 27, 334},
+      {400, 300, 300, 400, "y", "2", "2", 7, 336 + 27, 356},
+      {300, 300, 400, 325, "y", "2", "-0.5", 7, 336 + 27, 300},
+      {300, 300, 325, 287.5f, "ny", ".5", "0.25", 3, 325 + 4 * 27, 277.75f},
+      {300, 300, 350, 250, "Yy", "1", "1", 3, 350 + 27, 259},
+      {300, 300, 350, 250, "", "1", "1", 99, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.gx3 << "," << c.gy3 << " " << c.gx4 << "," << c.gy4 << " " << c.switches);
+    r.clearTrace();
+    f.CCC1 = 99, f.X = -1, f.Y = -1, f.AA_S = "kept";
+    f.GX3 = c.gx3, f.GY3 = c.gy3, f.GX4 = c.gx4, f.GY4 = c.gy4, f.SIZE = 50, f.HYOUJI_S = c.switches;
+    f.SlopeTriangle();
+    EXPECT_EQ(f.X_S, c.run);
+    EXPECT_EQ(f.Y_S, c.rise);
+    EXPECT_EQ(f.CCC1, c.ccc1);
+    EXPECT_EQ(f.X, c.x);
+    EXPECT_EQ(f.Y, c.y);
+    if (c.ccc1 == 99) {
+      EXPECT_EQ(f.AA_S, "kept");
+    }
+    EXPECT_LE(f.GX3, f.GX4);
+    EXPECT_EQ(r.GETDRAWWIDTH(), 4);
+    EXPECT_EQ(f.CCC2, 3);
+    EXPECT_EQ(f.NAGASA, 16);
+    EXPECT_EQ(f.MUKI, 0);
+    // Three strokes per arrow: the run in 7, the rise in 3.
+    auto strokes = ops(r.trace(), "LINE");
+    ASSERT_EQ(strokes.size(), 6u);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(num(strokes[i], "colour"), i < 3 ? 7 : 3);
+    EXPECT_EQ(num(strokes[0], "x1"), f.GX3);
+    EXPECT_EQ(num(strokes[0], "y1"), f.GY3);
+    EXPECT_EQ(num(strokes[0], "x2"), f.GX4);
+    EXPECT_EQ(num(strokes[0], "y2"), f.GY3);
+    EXPECT_EQ(num(strokes[3], "x2"), f.GX4);
+    EXPECT_EQ(num(strokes[3], "y2"), f.GY4);
+  }
+}
+
 TEST_F(Plane, AxisLineHit) {
   struct Case {
     float ax, ay, bx, by, cx, cy, x1, y1;
