@@ -298,11 +298,11 @@ TEST_F(Plane, GraphDotsOfEachKind) {
     double firstX, lastX;
   };
   const Case cases[] = {
-      {3, 0.5f, 1, -5, 5, 5001, true, 740, 940},
+      {3, 0.5f, 1, -5, 5, 5001, false, 740, 940},  // the running x misses 0
       {0, 0.5f, 1, -5, 5, 5001, false, 740, 940.04},  // an unset kind: a line without x = 0
       {2, 0.5f, 0, -half, half, 5001, false, 840 - 20 * half, 840 + 20 * (half + 1.0f / 1024)},
       {3, 0.5f, 0, -half, half, 5001, true, 840 - 20 * half, 840 + 20 * half},
-      {1, 1, 0, 0, 5, 4801, false, 844, 940},  // y = 1/x shows from x = 0.2
+      {1, 1, 0, 0, 5, 4803, false, 844, 940.04},  // y = 1/x from x = 0.002: shown from 0.2
       {3, 0, 9, -5, 5, 0, false, 0, 0},         // y = 9 lies above the plane
   };
   for (const Case& c : cases) {
@@ -318,8 +318,8 @@ TEST_F(Plane, GraphDotsOfEachKind) {
     if (c.dots > 0) {
       EXPECT_NEAR(d.firstX, c.firstX, 0.05);
       EXPECT_NEAR(d.lastX, c.lastX, 0.05);
-      EXPECT_EQ(f.X, d.lastX) << "the label goes to the last dot";
-      EXPECT_EQ(f.Y, d.lastY);
+      EXPECT_EQ(f.X, static_cast<float>(d.lastX)) << "the label goes to the last dot";
+      EXPECT_EQ(f.Y, static_cast<float>(d.lastY));
     } else {
       EXPECT_EQ(f.X, 11) << "no dot: the label stays at the caller's pen";
       EXPECT_EQ(f.Y, 22);
@@ -377,7 +377,7 @@ TEST_F(Plane, SlopeTriangleArrowsTextsAndLabels) {
       {400, 300, 300, 400, "yy", "2", "2", 3, 400 + 27, 334},
       {400, 300, 300, 400, "y", "2", "2", 7, 336 + 27, 356},
       {300, 300, 400, 325, "y", "2", "-0.5", 7, 336 + 27, 300},
-      {300, 300, 325, 287.5f, "ny", ".5", "0.25", 3, 325 + 4 * 27, 277.75f},
+      {300, 300, 325, 287.5f, "ny", ".5", "0.25", 3, 325 + 3 * 27 + 8, 277.75f},
       {300, 300, 350, 250, "Yy", "1", "1", 3, 350 + 27, 259},
       {300, 300, 350, 250, "", "1", "1", 99, -1, -1},
   };
