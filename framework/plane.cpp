@@ -8,6 +8,20 @@
 
 // ---- slope triangle and axis-line hit ----
 
+namespace {
+// One arrow of the slope triangle, its head at (x, y).
+void SlopeArrow(Framework& f, float x0, float y0, float x, float y, float colour) {
+  f.ZX0 = x0;
+  f.ZY0 = y0;
+  f.ZX = x;
+  f.ZY = y;
+  f.MUKI = 1;
+  f.CCC2 = colour;
+  f.NAGASA = 16;
+  f.Arrow();
+}
+}  // namespace
+
 // The run arrow from the left point and the rise arrow up (or down) to the
 // right point, their sizes in grid steps in X$ and Y$, and the labels that
 // HYOUJI$ switches on ("y" in the first place: run, in the second: rise).
@@ -17,22 +31,8 @@ void Framework::SlopeTriangle() {
     std::swap(GY3, GY4);
   }
   SETDRAWWIDTH(4);
-  ZX0 = GX3;
-  ZY0 = GY3;
-  ZX = GX4;
-  ZY = GY3;
-  MUKI = 1;
-  CCC2 = 7;
-  NAGASA = 16;
-  Arrow();
-  ZX0 = GX4;
-  ZY0 = GY3;
-  ZX = GX4;
-  ZY = GY4;
-  MUKI = 1;
-  CCC2 = 3;
-  NAGASA = 16;
-  Arrow();
+  SlopeArrow(*this, GX3, GY3, GX4, GY3, 7);
+  SlopeArrow(*this, GX4, GY3, GX4, GY4, 3);
   A_S = STR((GX4 - GX3) / SIZE);
   StripSpaces();
   X_S = A_S;
@@ -264,6 +264,22 @@ void Framework::ScaledAxisLabels() {
 
 // ---- plotted points and function graphs ----
 
+namespace {
+// The label AAA$ in CCC3 at (x, y) plus the shift; then the shift and the
+// scale hold no longer.
+void PlotLabel(Framework& f, float x, float y) {
+  f.CCC1 = f.CCC3;
+  f.X = x + f.KASANARIX;
+  f.Y = y + f.KASANARIY;
+  f.AA_S = f.AAA_S;
+  f.DrawText();
+  f.KASANARIX = 0;
+  f.KASANARIY = 0;
+  f.BAIX = 1;
+  f.BAIY = 1;
+}
+}  // namespace
+
 // A disc of radius R at the plane's point (XG, YG) and the label AAA$ 20
 // pixels left of and 40 above it.
 void Framework::PlotPoint() {
@@ -272,15 +288,7 @@ void Framework::PlotPoint() {
   GX = GX0 + SIZE * XG / BAIX;
   GY = GY0 - SIZE * YG / BAIY;
   CIRCLE(GX, GY, R, CCC3, 0, 0, true);
-  CCC1 = CCC3;
-  X = GX - 20 + KASANARIX;
-  Y = GY - 40 + KASANARIY;
-  AA_S = AAA_S;
-  DrawText();
-  KASANARIX = 0;
-  KASANARIY = 0;
-  BAIX = 1;
-  BAIY = 1;
+  PlotLabel(*this, GX - 20, GY - 40);
 }
 
 // The graph of kind IROIRO (1 y = a/x, 2 y = a·x², 3 y = a·x + b, 4 the
@@ -302,15 +310,7 @@ void Framework::GraphFunction() {
   } else {
     PlotCurve();
   }
-  CCC1 = CCC3;
-  X = X + KASANARIX;
-  Y = Y + KASANARIY;
-  AA_S = AAA_S;
-  DrawText();
-  KASANARIX = 0;
-  KASANARIY = 0;
-  BAIX = 1;
-  BAIY = 1;
+  PlotLabel(*this, X, Y);
   SETDRAWWIDTH(widthAtCall);
 }
 

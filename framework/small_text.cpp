@@ -80,11 +80,21 @@ void Framework::MeasureSmallText() {
 }
 
 namespace {
-// Where a line of LLT pixels starts across a box HABA wide: centred, or at
-// the left edge when it is wider than the box.
-float CentredMargin(const Framework& f) {
-  float margin = (f.HABA - f.LLT) / 2;
-  return margin < 0 ? 0 : margin;
+// Measures the box line in A$ (kept in MOTOA$) and sets LT1 to where it
+// starts across the box: centred, or at the left edge when it is wider.
+void MeasureBoxLine(Framework& f) {
+  f.MOTOA_S = f.A_S;
+  f.MeasureSmallText();
+  f.LT1 = (f.HABA - f.LLT) / 2;
+  if (f.LT1 < 0) f.LT1 = 0;
+}
+
+// Draws the measured box line with its top at y.
+void DrawBoxLine(Framework& f, float y) {
+  f.X = f.X1 + f.LT1;
+  f.Y = y;
+  f.AA_S = f.MOTOA_S;
+  f.DrawSmallText();
 }
 }  // namespace
 
@@ -93,16 +103,11 @@ float CentredMargin(const Framework& f) {
 void Framework::SmallTextInBox() {
   X1 = X;
   Y1 = Y;
-  MOTOA_S = A_S;
-  MeasureSmallText();
-  LT1 = CentredMargin(*this);
+  MeasureBoxLine(*this);
   Y2 = Y1 + INT((TATE - 26) / 2);
   Y3 = Y1 + TATE;
   LINE(X1, Y1, X1 + HABA, Y3, CCC2, 2, CCC3);
-  X = X1 + LT1;
-  Y = Y2;
-  AA_S = MOTOA_S;
-  DrawSmallText();
+  DrawBoxLine(*this, Y2);
   X = X1 + HABA;
   Y = Y1;
 }
@@ -112,27 +117,17 @@ void Framework::SmallTextInBox() {
 void Framework::SmallTwoLineBox() {
   X1 = X;
   Y1 = Y;
-  MOTOA_S = A1_S;
   A_S = A1_S;
-  MeasureSmallText();
-  LT1 = CentredMargin(*this);
+  MeasureBoxLine(*this);
   Y2 = Y1 + INT((TATE / 2 - 26) / 2);
   Y3 = Y1 + TATE;
   LINE(X1, Y1, X1 + HABA, Y3, CCC2, 2, CCC3);
   Y22 = A2_S.empty() ? Y2 + 15 : Y2;
-  X = X1 + LT1;
-  Y = Y22;
-  AA_S = MOTOA_S;
-  DrawSmallText();
-  MOTOA_S = A2_S;
+  DrawBoxLine(*this, Y22);
   A_S = A2_S;
-  MeasureSmallText();
-  LT1 = CentredMargin(*this);
+  MeasureBoxLine(*this);
   Y4 = Y2 + 30;
-  X = X1 + LT1;
-  Y = Y4;
-  AA_S = MOTOA_S;
-  DrawSmallText();
+  DrawBoxLine(*this, Y4);
   X = X1 + HABA;
   Y = Y1;
 }
