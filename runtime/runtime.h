@@ -113,7 +113,7 @@ class Runtime {
 
   // ---- keys ----
   // "" when no key waits (after idling briefly), else one character.
-  std::string INKEY();
+  std::string INKEY(std::source_location where = std::source_location::current());
   // The error screen's endless wait: returns never; throws ProgramEnd.
   [[noreturn]] void holdUntilClosed();
 
