@@ -146,4 +146,29 @@ class TriangleLessons : public Framework {
 
   // Where the last NewLine started.
   float lineStartX = 0, lineStartY = 0;
+
+  // ---- chapter 4 and 5 helpers ----
+  // The flip and the slide of the right triangles (one state each).
+  void TriangleCh4S2FlipStep();
+  void TriangleCh4SlideStep();
+  void TriangleCh4S4Figure();
+  void TriangleCh5S2Figure();
+  // A text line at XI1 + indent (negative: left of the margin), `advance`
+  // below the current line; then XI2 = X, YI1 = Y.
+  void IndentedLine(int colour, const std::string& text, float indent, float advance);
+  // An AnswerBox that opens its line at the margin XI1, `advance` below.
+  void MarginAnswerBox(int n, const std::string& placeholder, float width, float advance);
+  // A TextInBox at (x, y); then XI2 = X, YI1 = Y.
+  void TextBoxAt(float x, float y, float width, float height, const std::string& text,
+                 int textColour, int border, int fill);
+  // Equal-length ticks on AB with a tick half-length and a shift of their own.
+  void TicksOn(int a, int b, float count, int colour, float half, float iti = 0);
+  // A filled equal-angle sector (radius 50, border 0, ITI 1, no label);
+  // the letter colour CCC1 stays as it is.
+  void SectorAt(int vertex, int p1, int p2, int fill);
+  // The dotted half-ellipse with its "○" over an equal side from `base`
+  // to `apex` (TAKASA 50, a dot every 5 degrees).
+  void EqualSideArc(int base, int apex, float houkou, int colour);
+  // A foot of a perpendicular: from point c to the line ab, into `slot`.
+  void FootInto(int slot, int a, int b, int c);
 };
