@@ -310,6 +310,7 @@ void Runtime::present() {
 }
 
 std::string Runtime::INKEY() {
+  if (keyWaitHook_) keyWaitHook_();
   present();
   int k = display_->poll();
   if (k < 0) {
