@@ -421,4 +421,41 @@ TEST(KelvaroCh45Layout, NumberBoxesTitlesAndBadges) {
   EXPECT_NEAR(xs[1], 826, 0.001);
 }
 
+// ---- random keys through the screens ----
+
+// Keys biased to what moves through Kelvaro's menus and screens: item
+// numbers, Enter and spaces, with a few arrows and entry edits.
+std::vector<std::string> screenTourKeys(uint32_t seed, int count) {
+  static const std::vector<std::string> pool = {
+      "1", "2", "3", "4", "5", "6", "7", "8", "1", "2", "3", "4", "5", "6", "7",
+      "Enter", "Enter", "Enter", "Enter", "Enter", "Enter", "Enter", "Enter",
+      "Space", "Space", "Space", "Space", "Space", "Space", "Space", "Space",
+      "Right", "Left", "Backspace", "0", "/",
+  };
+  std::mt19937 gen(seed);
+  std::uniform_int_distribution<size_t> pick(0, pool.size() - 1);
+  std::vector<std::string> keys;
+  for (int i = 0; i < count; ++i) keys.push_back(pool[pick(gen)]);
+  return keys;
+}
+
+TEST(KelvaroScreenSoak, RandomMenuNumbersEnterAndSpacesNeverEndInAnError) {
+  for (uint32_t seed : {21u, 22u, 23u}) {
+    SCOPED_TRACE(seed);
+    std::vector<std::string> keys = screenTourKeys(seed, 4000);
+    size_t used = 0;
+    int runs = 0;
+    while (used < keys.size()) {
+      std::string script;
+      for (size_t i = used; i < keys.size(); ++i) script += keys[i] + " ";
+      HeadlessRun run = runHeadless<TriangleLessons>(script, seed + runs++);
+      size_t taken = 0;
+      for (const std::string& line : run.trace) taken += isKey(line);
+      ASSERT_EQ(run.status, 0) << "run " << runs << " stopped after key " << used + taken;
+      ASSERT_GT(taken, 0u);
+      used += taken;
+    }
+  }
+}
+
 }  // namespace
