@@ -92,6 +92,16 @@ void TriangleLessons::FootInto(int slot, int a, int b, int c) {
   Y_A(slot) = EY;
 }
 
+void TriangleLessons::MotionPause(const std::string& hint) {
+  AA_S = hint;
+  PauseWithMessage();
+  if (I_S == "1") {
+    AINP = 1;
+  } else {
+    EraseBox(GX1, GY1, GX2, GY2 + 50);
+  }
+}
+
 // ---- screen 2: flip and slide ----
 
 // One state of the flip: the turned triangle D, F and the moving E (slot
@@ -164,13 +174,7 @@ void TriangleLessons::TriangleCh4S2HypotenuseOtherSide() {
         KAKUDO = 180;
         while (AINP != 1) {
           TriangleCh4S2FlipStep();
-          AA_S = "裏返し　←→動く；１終了";
-          PauseWithMessage();
-          if (I_S == "1") {
-            AINP = 1;
-          } else {
-            EraseBox(GX1, GY1, GX2, GY2 + 50);
-          }
+          MotionPause("裏返し　←→動く；１終了");
           if (I_S == CHR(28)) KAKUDO = KAKUDO + 10;
           if (I_S == CHR(29)) KAKUDO = KAKUDO - 10;
           if (KAKUDO < 180) {
@@ -194,13 +198,7 @@ void TriangleLessons::TriangleCh4S2HypotenuseOtherSide() {
         AINP = 5;
         while (AINP != 1) {
           TriangleCh4SlideStep();
-          AA_S = "平行移動　←→動く；１終了";
-          PauseWithMessage();
-          if (I_S == "1") {
-            AINP = 1;
-          } else {
-            EraseBox(GX1, GY1, GX2, GY2 + 50);
-          }
+          MotionPause("平行移動　←→動く；１終了");
           DX = SIZE / 2;
           if (I_S == CHR(29)) {
             for (int slot : {12, 13, 14}) X_A(slot) = X_A(slot) - DX;

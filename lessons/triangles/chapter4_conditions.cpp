@@ -2,6 +2,15 @@
 // triangles, and the answer to question 2.
 #include "lessons/triangles/lessons.h"
 
+void TriangleLessons::TriangleCh4S4Pair(int first, const std::string& number) {
+  CCC1 = 7;
+  TrianglePolygon(first, first + 1, first + 2, 5, 0, "A", 0);
+  TrianglePolygon(first + 3, first + 4, first + 5, 5, 0, "D", 0);
+  TextBoxAt(GX1, Y_A(first) - SIZE, 40, 48, number, 0, 3, 13);
+  Ticks(first, first + 1, 1, 3);
+  Ticks(first + 3, first + 4, 1, 3);
+}
+
 // Two pairs of congruent right triangles, each beside its number box: the
 // upper pair (slots 11 to 16) for condition 1, the lower (1 to 6) for 2.
 void TriangleLessons::TriangleCh4S4Figure() {
@@ -11,24 +20,14 @@ void TriangleLessons::TriangleCh4S4Figure() {
           {11, 5, 13}, {12, 1, 8}, {13, 5, 8}, {14, 11, 13}, {15, 7, 8}, {16, 11, 8}});
 
   // Condition 1: the hypotenuse and one acute angle.
-  CCC1 = 7;
-  TrianglePolygon(11, 12, 13, 5, 0, "A", 0);
-  TrianglePolygon(14, 15, 16, 5, 0, "D", 0);
-  TextBoxAt(GX1, Y_A(11) - SIZE, 40, 48, "1", 0, 3, 13);
-  Ticks(11, 12, 1, 3);
-  Ticks(14, 15, 1, 3);
+  TriangleCh4S4Pair(11, "1");
   SectorAt(11, 12, 13, 3);
   SectorAt(14, 15, 16, 3);
   RightAngleAt(13, 11, 12, 30, 3);
   RightAngleAt(16, 14, 15, 30, 3);
 
   // Condition 2: the hypotenuse and another side.
-  CCC1 = 7;
-  TrianglePolygon(1, 2, 3, 5, 0, "A", 0);
-  TrianglePolygon(4, 5, 6, 5, 0, "D", 0);
-  TextBoxAt(GX1, Y_A(1) - SIZE, 40, 48, "2", 0, 3, 13);
-  Ticks(1, 2, 1, 3);
-  Ticks(4, 5, 1, 3);
+  TriangleCh4S4Pair(1, "2");
   RightAngleAt(3, 1, 2, 30, 3);
   RightAngleAt(6, 4, 5, 30, 3);
   Ticks(2, 3, 2, 3);

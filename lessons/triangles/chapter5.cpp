@@ -1,8 +1,10 @@
 // Chapter 5: the basic problems of page 138.
 #include "lessons/triangles/lessons.h"
 
-namespace {
-const char* const kProblemPage = "P138 基本の問題";
+void TriangleLessons::ProblemTitle() { TextBoxAt(XI1, YI1, 484, 44, "P138 基本の問題", 13, 5, 4); }
+
+void TriangleLessons::ProblemBadge(float x, float y, const std::string& number) {
+  TextBoxAt(x, y, 44, 44, number, 13, 4, 3);
 }
 
 void TriangleLessons::TriangleCh5S1Problems1And2() {
@@ -11,8 +13,8 @@ void TriangleLessons::TriangleCh5S1Problems1And2() {
         ScreenClear(1760);
         XI1 = 38;
         YI1 = 30;
-        TextBoxAt(XI1, YI1, 484, 44, kProblemPage, 13, 5, 4);
-        TextBoxAt(XI1, YI1 + 70, 44, 44, "1", 13, 4, 3);
+        ProblemTitle();
+        ProblemBadge(XI1, YI1 + 70, "1");
       },
       [&] {
         SameLine(3, "(1)");
@@ -32,7 +34,7 @@ void TriangleLessons::TriangleCh5S1Problems1And2() {
         SameLine(5, "54%");
       },
       [&] {
-        TextBoxAt(XI1, YI1 + 70, 44, 44, "2", 13, 4, 3);
+        ProblemBadge(XI1, YI1 + 70, "2");
         SameLine(5, " △ABCと△DEFで、AB=DE ならば △ABC≡△DEF");
         IndentedLine(5, "正しくない", 76, 50);
         SameLine(0, "(1組の辺が等しいだけでは合同といえない)", 10);
@@ -70,8 +72,8 @@ void TriangleLessons::TriangleCh5S2Problem3() {
         ScreenClear(1760);
         XI1 = 114;
         YI1 = 30;
-        TextBoxAt(XI1, YI1, 484, 44, kProblemPage, 13, 5, 4);
-        TextBoxAt(XI2 + 20, YI1, 44, 44, "3", 13, 4, 3);
+        ProblemTitle();
+        ProblemBadge(XI2 + 20, YI1, "3");
         TriangleCh5S2Figure();
         IndentedLine(3, "(1)", -76, 80);
       },

@@ -171,4 +171,13 @@ class TriangleLessons : public Framework {
   void EqualSideArc(int base, int apex, float houkou, int colour);
   // A foot of a perpendicular: from point c to the line ab, into `slot`.
   void FootInto(int slot, int a, int b, int c);
+  // The key wait of a motion loop: the hint by PauseWithMessage, then "1"
+  // ends the loop (AINP = 1) and any other key erases the figure area.
+  void MotionPause(const std::string& hint);
+  // A pair of congruent right triangles from `first` (A, B, C, D, E, F in
+  // six slots) with its number box and the ticks on its hypotenuses.
+  void TriangleCh4S4Pair(int first, const std::string& number);
+  // A problem page's title box at the TextCursor, and a problem's badge.
+  void ProblemTitle();
+  void ProblemBadge(float x, float y, const std::string& number);
 };
