@@ -323,6 +323,7 @@ void Runtime::present() {
 }
 
 std::string Runtime::INKEY(std::source_location where) {
+  if (keyWaitHook_) keyWaitHook_();
   // A step boundary: the program's own arithmetic is checked first; what
   // the window system leaves in the flags is not the program's.
   calcCheck(where);
