@@ -281,7 +281,13 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   double em = fontSize_ * v;
   double ascent = fe.ascent + fe.descent > 0 ? em * fe.ascent / (fe.ascent + fe.descent) : em * 0.88;
   cairo_move_to(cr, x, y + ascent);
-  cairo_show_text(cr, text.c_str());
+  // The symbol face keeps its script ell at the code of "l"; the installed
+  // substitute has it at U+2113.
+  std::string shown = text;
+  if (fontName_ == "MT Extra")
+    for (size_t p = shown.find('l'); p != std::string::npos; p = shown.find('l', p + 3))
+      shown.replace(p, 1, "\u2113");
+  cairo_show_text(cr, shown.c_str());
   cairo_new_path(cr);
   strokeDone();
 }
