@@ -314,60 +314,49 @@ void TriangleLessons::PracticeFigure(int practice) {
   }
 }
 
-void TriangleLessons::PracticeOneCase() {
-  // A new vertex angle, never the previous one; the draw is bounded so a
-  // degenerate random source cannot hold the screen.
+// One case of a practice: practice 1 gives the vertex angle T(1), never
+// the one of the case before (FMAESU, kept across visits), and asks for a
+// base angle; practice 2 gives the base angle T(1) and asks for the vertex
+// angle 180 - T(4).
+void TriangleLessons::PracticeCase(int practice) {
   T_A(1) = 2 * INT(RND() * 15 + 25);
-  for (int tries = 1; T_A(1) == FMAESU && tries < 1000; ++tries) T_A(1) = 2 * INT(RND() * 15 + 25);
-  if (T_A(1) == FMAESU) T_A(1) = T_A(1) >= 78 ? 50 : T_A(1) + 2;
-  FMAESU = T_A(1);
+  if (practice == 1) {
+    // The draw is bounded so that a degenerate random source cannot hold
+    // the screen.
+    for (int tries = 1; T_A(1) == FMAESU && tries < 1000; ++tries) T_A(1) = 2 * INT(RND() * 15 + 25);
+    if (T_A(1) == FMAESU) T_A(1) = T_A(1) >= 78 ? 50 : T_A(1) + 2;
+    FMAESU = T_A(1);
+  }
   T_A(2) = 180 - T_A(1);
   T_A(3) = T_A(2) / 2;
+  if (practice == 2) T_A(4) = 2 * T_A(1);
   NumbersToTexts();
-  PracticeFigure(1);
+  PracticeFigure(practice);
   XI1 = 38;
   YI1 = 30;
   Steps({
       [&] {
-        NewLine(3, "練習１　図で、△ABCは印をつけた辺が等しい二等辺三角形である。", 0);
+        NewLine(3,
+                practice == 1 ? "練習１　図で、△ABCは印をつけた辺が等しい二等辺三角形である。"
+                              : "練習2　図で、△ABCは印をつけた辺が等しい二等辺三角形である。",
+                0);
         NewLineAt(3, 152, "∠xの大きさを求めなさい。");
       },
       [&] {
         NewLine(0, "二等辺三角形の2つの底角は等しいから", 100);
-        NewLine(0, "2x+" + T_SA(1) + "%=180%", 70);
+        NewLine(0, practice == 1 ? "2x+" + T_SA(1) + "%=180%" : "2*" + T_SA(1) + "%+x=180%", 70);
       },
       [&] {
-        NewLine(0, "2x=180%-" + T_SA(1) + "%=" + T_SA(2) + "%", 70);
-        NewLine(5, "x=" + T_SA(3) + "%", 70);
-        AskNextStep();
-      },
-  });
-}
-
-void TriangleLessons::PracticeTwoCase() {
-  T_A(1) = 2 * INT(RND() * 15 + 25);
-  T_A(2) = 180 - T_A(1);
-  T_A(3) = T_A(2) / 2;
-  T_A(4) = 2 * T_A(1);
-  NumbersToTexts();
-  PracticeFigure(2);
-  XI1 = 38;
-  YI1 = 30;
-  Steps({
-      [&] {
-        NewLine(3, "練習2　図で、△ABCは印をつけた辺が等しい二等辺三角形である。", 0);
-        NewLineAt(3, 152, "∠xの大きさを求めなさい。");
-      },
-      [&] {
-        NewLine(0, "二等辺三角形の2つの底角は等しいから", 100);
-        NewLine(0, "2*" + T_SA(1) + "%+x=180%", 70);
-      },
-      [&] {
-        NewLine(0, T_SA(4) + "%+x=180%", 70);
-        NewLine(0, "x=180%-" + T_SA(4) + "%=", 70);
-        A_S = STR(180 - T_A(4));  // the answer's digits
-        StripSpaces();
-        SameLine(5, A_S + "%");
+        if (practice == 1) {
+          NewLine(0, "2x=180%-" + T_SA(1) + "%=" + T_SA(2) + "%", 70);
+          NewLine(5, "x=" + T_SA(3) + "%", 70);
+        } else {
+          NewLine(0, T_SA(4) + "%+x=180%", 70);
+          NewLine(0, "x=180%-" + T_SA(4) + "%=", 70);
+          A_S = STR(180 - T_A(4));  // the answer's digits
+          StripSpaces();
+          SameLine(5, A_S + "%");
+        }
         AskNextStep();
       },
   });
@@ -376,9 +365,9 @@ void TriangleLessons::PracticeTwoCase() {
 void TriangleLessons::TriangleCh1S4BaseAnglePractice() {
   ScreenClear();
   AINP = 3;
-  while (AINP != 1) PracticeOneCase();
+  while (AINP != 1) PracticeCase(1);
   AINP = 3;
-  while (AINP != 1) PracticeTwoCase();
+  while (AINP != 1) PracticeCase(2);
   TextLine(3, 44, 600, "教科書P130 問2　をしなさい。");
 }
 

@@ -165,10 +165,9 @@ class TriangleLessons : public Framework {
   void DottedUpright(int a, int b, float step, int colour);
   // Equal-length ticks on AB shifted by `shift` along AB (ITI).
   void ShiftedTicks(int a, int b, float count, int colour, float shift);
-  // The base-angle practice: one case's figure, and the two practices.
+  // The base-angle practice: one case of practice 1 or 2, and its figure.
+  void PracticeCase(int practice);
   void PracticeFigure(int practice);
-  void PracticeOneCase();
-  void PracticeTwoCase();
   // The second point of a ray from `slot` at `degrees` above the rightward
   // direction, `length` pixels out, into (x, y).
   void RayPoint(int slot, float degrees, float length, float& x, float& y);
