@@ -145,6 +145,29 @@ TEST(KelvaroCh12Screens, ASecondVisitDrawsTheSamePage) {
   }
 }
 
+TEST(KelvaroCh12Screens, AFullTourOfBothChaptersEndsAtTheMainMenu) {
+  // Every screen of chapter 1 (the practice with one extra case), back to
+  // the main menu, every screen of chapter 2, back again, and the end item.
+  std::string keys = "1 Enter";
+  for (const Screen& s : kScreens) {
+    if (s.chapter == 2 && s.item == 1) keys += " 8 Enter 2 Enter";
+    keys += " " + std::to_string(s.item) + " Enter";
+    for (int k = 0; k < s.waits; ++k) keys += " Space";
+    if (s.chapter == 1 && s.item == 3)
+      keys += " 4 Enter Space Space 0 Enter Space Space 1 Enter Space Space 1 Enter";
+  }
+  keys += " 5 Enter 8 Enter";
+  const HeadlessRun& r = run(keys);
+  EXPECT_EQ(r.status, 0);
+  int consumed = 0, mainMenus = 0;
+  for (const std::string& l : r.trace) {
+    consumed += is(l, "KEY");
+    mainMenus += is(l, "SYMBOL") && num(l, "x") == 264 && num(l, "y") == 30;
+  }
+  EXPECT_EQ(consumed, static_cast<int>(rt::parseKeys(keys).size()));
+  EXPECT_EQ(mainMenus, 3);
+}
+
 // ---- the lines: first glyph, position and colour, in their step ----
 
 struct Line {
