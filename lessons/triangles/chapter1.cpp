@@ -17,13 +17,19 @@ void TriangleLessons::NewLineAt(int colour, float dx, const std::string& text, f
   TextLine(colour, XI1 + dx, YI1 + advance, text);
 }
 
+void TriangleLessons::StandardIsoscelesTriangle() {
+  Frame(840, 50, 8, 10, 50);
+  Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
+  SETDRAWWIDTH(5);
+}
+
 void TriangleLessons::Disc(int slot, float radius, int colour) {
   CIRCLE(X_A(slot), Y_A(slot), radius, colour, 0, 0, true);
 }
 
 void TriangleLessons::CompassArc(int p, int q, int z1, int z2, bool towardsZ2) {
   Disc(p, 7, 7);
-  R = std::sqrt((X_A(q) - X_A(p)) * (X_A(q) - X_A(p)) + (Y_A(q) - Y_A(p)) * (Y_A(q) - Y_A(p)));
+  R = Distance(p, q);
   ZX0 = X_A(p);
   ZY0 = Y_A(p);
   ZX1 = X_A(z1);
@@ -53,6 +59,22 @@ void TriangleLessons::DottedUpright(int a, int b, float step, int colour) {
 void TriangleLessons::RayPoint(int slot, float degrees, float length, float& x, float& y) {
   x = X_A(slot) + length * std::cos(degrees * PI / 180);
   y = Y_A(slot) - length * std::sin(degrees * PI / 180);
+}
+
+void TriangleLessons::ApexOverBase(float degrees) {
+  AX = X_A(2);
+  AY = Y_A(2);
+  RayPoint(2, degrees, 8 * SIZE, BX, BY);
+  RayPoint(3, 180 - degrees, 8 * SIZE, CX, CY);
+  DX = X_A(3);
+  DY = Y_A(3);
+  LineIntersection();
+  X_A(1) = AX2;
+  Y_A(1) = AY2;
+}
+
+float TriangleLessons::Distance(int p, int q) {
+  return std::sqrt((X_A(q) - X_A(p)) * (X_A(q) - X_A(p)) + (Y_A(q) - Y_A(p)) * (Y_A(q) - Y_A(p)));
 }
 
 // ---- screen 1: the right angle in a semicircle, by compass ----
@@ -146,9 +168,7 @@ void TriangleLessons::TriangleCh1S2BaseAngleProof() {
   Steps({
       [&] {
         ScreenClear();
-        Frame(840, 50, 8, 10, 50);
-        Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
-        SETDRAWWIDTH(5);
+        StandardIsoscelesTriangle();
         CCC1 = 0;
         TrianglePolygon(1, 2, 3);
         XI1 = 38;
@@ -231,9 +251,7 @@ void TriangleLessons::TriangleCh1S3Terms() {
   Steps({
       [&] {
         ScreenClear();
-        Frame(840, 50, 8, 10, 50);
-        Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
-        SETDRAWWIDTH(5);
+        StandardIsoscelesTriangle();
         TrianglePolygon(1, 2, 3);  // letters in the colour the menu left
         XI1 = 76;
         YI1 = 30;
@@ -288,15 +306,7 @@ void TriangleLessons::PracticeFigure(int practice) {
   Frame(600, 50, 8, 10, 50);
   Points({{2, 1, 1}, {3, 7, 1}});
   SETDRAWWIDTH(5);
-  AX = X_A(2);
-  AY = Y_A(2);
-  RayPoint(2, T_A(3), 8 * SIZE, BX, BY);
-  RayPoint(3, 180 - T_A(3), 8 * SIZE, CX, CY);
-  DX = X_A(3);
-  DY = Y_A(3);
-  LineIntersection();
-  X_A(1) = AX2;
-  Y_A(1) = AY2;
+  ApexOverBase(T_A(3));
   CCC1 = 0;
   TrianglePolygon(1, 2, 3);
   Ticks(1, 2, 1, 3);
@@ -405,17 +415,8 @@ void TriangleLessons::TriangleCh1S5Question2Answer() {
         Frame(640, 350, 12, 5, 45);
         Points({{2, 0, 0}, {3, 12, 0}});
         SETDRAWWIDTH(5);
-        AX = X_A(2);
-        AY = Y_A(2);
-        RayPoint(2, 42, 8 * SIZE, BX, BY);
-        RayPoint(3, 138, 8 * SIZE, CX, CY);
-        DX = X_A(3);
-        DY = Y_A(3);
-        LineIntersection();
-        X_A(1) = AX2;
-        Y_A(1) = AY2;
-        R = std::sqrt((X_A(1) - X_A(2)) * (X_A(1) - X_A(2)) +
-                      (Y_A(1) - Y_A(2)) * (Y_A(1) - Y_A(2)));
+        ApexOverBase(42);
+        R = Distance(2, 1);
         X_A(4) = X_A(2) + R;
         Y_A(4) = Y_A(2);
         CCC1 = 0;

@@ -22,9 +22,7 @@ void TriangleLessons::TriangleCh2S1BisectorConsequences() {
   Steps({
       [&] {
         ScreenClear();
-        Frame(840, 50, 8, 10, 50);
-        Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
-        SETDRAWWIDTH(5);
+        StandardIsoscelesTriangle();
         TrianglePolygon(1, 2, 3);  // letters in the colour the menu left
         XI1 = 38;
         YI1 = 30;
@@ -71,9 +69,7 @@ void TriangleLessons::TriangleCh2S2Question4Answer() {
   Steps({
       [&] {
         ScreenClear(1760);
-        Frame(840, 50, 8, 10, 50);
-        Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
-        SETDRAWWIDTH(5);
+        StandardIsoscelesTriangle();
         CCC1 = 0;
         TrianglePolygon(1, 2, 3);
         Ticks(1, 2, 1, 3);

@@ -153,6 +153,9 @@ class TriangleLessons : public Framework {
   void TextLine(int colour, float x, float y, const std::string& text);
   // A NewLine whose left edge is XI1 + dx.
   void NewLineAt(int colour, float dx, const std::string& text, float advance = 50);
+  // The frame (840, 50, 8 x 10, SIZE 50) and points A(4,9), B(1,1), C(7,1),
+  // D(4,1) of the usual isosceles triangle, then pen width 5.
+  void StandardIsoscelesTriangle();
   // A filled circle of `radius` on point `slot`.
   void Disc(int slot, float radius, int colour);
   // A compass arc at point p through point q: the compass-point disc, then
@@ -171,4 +174,10 @@ class TriangleLessons : public Framework {
   // The second point of a ray from `slot` at `degrees` above the rightward
   // direction, `length` pixels out, into (x, y).
   void RayPoint(int slot, float degrees, float length, float& x, float& y);
+  // Apex A (slot 1) of the triangle on base B (slot 2), C (slot 3) with base
+  // angles of `degrees`: LineIntersection of the rays from B and C, each
+  // given by its point 8 SIZE out.
+  void ApexOverBase(float degrees);
+  // The distance in pixels between points p and q.
+  float Distance(int p, int q);
 };
