@@ -211,6 +211,14 @@ void Runtime::CIRCLE(float cx, float cy, float r, int colour, float start, float
       if (filled) cairo_close_path(cr);
     }
   };
+  if (whole && rr <= width_ / 2) {
+    // The rim is wider than the circle: it covers the whole disc.
+    cairo_new_path(cr);
+    cairo_arc(cr, ox, oy, rr + width_ / 2, 0, 2 * M_PI);
+    cairo_fill(cr);
+    strokeDone();
+    return;
+  }
   if (filled) {
     setColour(cr, fillColour);
     path();

@@ -42,20 +42,6 @@ void TriangleLessons::CompassArc(int p, int q, int z1, int z2, bool towardsZ2) {
   CIRCLE(X_A(p), Y_A(p), R, 7, h - 0.04f, h + 0.04f);
 }
 
-void TriangleLessons::DottedUpright(int a, int b, float step, int colour) {
-  ZX0 = X_A(a);
-  ZY0 = Y_A(a);
-  ZX1 = X_A(b);
-  ZY1 = Y_A(b);
-  TAKASA = 0;
-  HOUKOU = -1;
-  NAKA = 0;
-  HABA = step;
-  CCC2 = colour;
-  AAA_S = "";
-  ArcOverSegment();
-}
-
 void TriangleLessons::RayPoint(int slot, float degrees, float length, float& x, float& y) {
   x = X_A(slot) + length * std::cos(degrees * PI / 180);
   y = Y_A(slot) - length * std::sin(degrees * PI / 180);
@@ -463,8 +449,8 @@ void TriangleLessons::TriangleCh1S6AngleKinds() {
         Segment(7, 8, 0);
         Segment(8, 9, 0);
         RightAngleAt(2, 1, 3, 30, 5);
-        DottedUpright(14, 5, 8, 0);
-        DottedUpright(17, 8, 10, 0);
+        DottedSegment(14, 5, 8, 0);
+        DottedSegment(17, 8, 10, 0);
         Label(0, 1, 0, -45, "①");
         Label(0, 4, -36, -45, "②");
         Label(0, 7, 14, -45, "③");

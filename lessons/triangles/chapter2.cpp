@@ -3,19 +3,6 @@
 
 #include "lessons/triangles/lessons.h"
 
-void TriangleLessons::ShiftedTicks(int a, int b, float count, int colour, float shift) {
-  AX = X_A(a);
-  AY = Y_A(a);
-  BX = X_A(b);
-  BY = Y_A(b);
-  HONSU = count;
-  NAGASA = 16;
-  AIDA = 8;
-  ITI = shift;
-  CCC2 = colour;
-  EqualLengthTicks();
-}
-
 // ---- screen 1: what the bisector of the vertex angle gives ----
 
 void TriangleLessons::TriangleCh2S1BisectorConsequences() {
@@ -180,8 +167,8 @@ void TriangleLessons::TriangleCh2S3Question5Answer() {
         NewLineAt(0, 76, "底辺ABを垂直に2等分する。");
         NewLineAt(0, 76, "したがって、CDは線分ABの垂直二等分線である。");
         RightAngleAt(5, 1, 3, 40, 5);
-        ShiftedTicks(1, 5, 4, 5, -20);
-        ShiftedTicks(2, 5, 4, 5, -20);
+        Ticks(1, 5, 4, 5, -20);
+        Ticks(2, 5, 4, 5, -20);
       },
   });
 }

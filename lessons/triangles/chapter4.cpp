@@ -41,19 +41,6 @@ void TriangleLessons::TextBoxAt(float x, float y, float width, float height,
   YI1 = Y;
 }
 
-void TriangleLessons::TicksOn(int a, int b, float count, int colour, float half, float iti) {
-  AX = X_A(a);
-  AY = Y_A(a);
-  BX = X_A(b);
-  BY = Y_A(b);
-  HONSU = count;
-  NAGASA = half;
-  AIDA = 8;
-  ITI = iti;
-  CCC2 = colour;
-  EqualLengthTicks();
-}
-
 void TriangleLessons::SectorAt(int vertex, int p1, int p2, int fill) {
   AngleStyle sector;
   sector.count = 0;

@@ -30,8 +30,8 @@ void TriangleLessons::TriangleCh4S6Example1() {
       [&] {
         CIRCLE(X_A(4), Y_A(4), 5, 0, 0, 0, true);
         Label(0, 4, -14, 8, "M");
-        TicksOn(2, 4, 1, 3, 20);
-        TicksOn(3, 4, 1, 3, 20);
+        Ticks(2, 4, 1, 3, 0, 20);
+        Ticks(3, 4, 1, 3, 0, 20);
       },
       [&] {
         Label(0, 5, -40, -24, "D");
@@ -44,8 +44,8 @@ void TriangleLessons::TriangleCh4S6Example1() {
         RightAngleAt(6, 3, 4, 30, 3);
       },
       [&] {
-        TicksOn(5, 4, 1, 5, 20, -8);
-        TicksOn(6, 4, 1, 5, 20, -10);
+        Ticks(5, 4, 1, 5, -8, 20);
+        Ticks(6, 4, 1, 5, -10, 20);
         NewLine(3, "  <証明>");
       },
       [&] { NewLine(0, "△MBDと△MCEにおいて"); },
@@ -108,9 +108,9 @@ void TriangleLessons::TriangleCh4S7Question3Answer() {
   };
   // The ticks that show ID = IE = IF.
   auto radiusTicks = [&](int colour) {
-    TicksOn(5, 4, 1, colour, 18, -8);
-    TicksOn(6, 4, 1, colour, 18, -10);
-    TicksOn(7, 4, 1, colour, 18, -10);
+    Ticks(5, 4, 1, colour, -8, 18);
+    Ticks(6, 4, 1, colour, -10, 18);
+    Ticks(7, 4, 1, colour, -10, 18);
   };
   Steps({
       // Part (1): ID = IE = IF.
@@ -161,7 +161,7 @@ void TriangleLessons::TriangleCh4S7Question3Answer() {
       },
       [&] { radiusTicks(5); },
       [&] { NewLine(0, "△IBDと△IBEにおいて"); },
-      [&] { TicksOn(2, 4, 2, 3, 18, -8); },
+      [&] { Ticks(2, 4, 2, 3, -8, 18); },
       [&] {
         NewLine(0, "仮定から、", 55);
         SameLine(0, "∠IBD=");
@@ -211,7 +211,7 @@ void TriangleLessons::TriangleCh4S7Question3Answer() {
         RightAngleAt(7, 1, 4, 30, 3);
         RightAngleAt(5, 4, 1, 30, 3);
       },
-      [&] { TicksOn(1, 4, 3, 3, 18, -8); },
+      [&] { Ticks(1, 4, 3, 3, -8, 18); },
       [&] {
         NewLine(0, "仮定から、", 55);
         SameLine(0, "∠ADI=");

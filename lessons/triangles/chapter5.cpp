@@ -62,8 +62,8 @@ void TriangleLessons::TriangleCh5S2Figure() {
   Label(0, 4, 10, -24, "D");
   Segment(4, 2, 0);
   RightAngleAt(4, 3, 2, 30, 3);
-  TicksOn(5, 2, 1, 3, 18);
-  TicksOn(4, 3, 1, 3, 18);
+  Ticks(5, 2, 1, 3, 0, 18);
+  Ticks(4, 3, 1, 3, 0, 18);
 }
 
 void TriangleLessons::TriangleCh5S2Problem3() {
@@ -77,7 +77,7 @@ void TriangleLessons::TriangleCh5S2Problem3() {
         TriangleCh5S2Figure();
         IndentedLine(3, "(1)", -76, 80);
       },
-      [&] { TicksOn(2, 3, 2, 3, 18); },
+      [&] { Ticks(2, 3, 2, 3, 0, 18); },
       [&] {
         SameLine(5, "直角三角形で、斜辺と他の1辺");
         NewLine(5, "がそれぞれ等しい");

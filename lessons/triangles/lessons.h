@@ -132,8 +132,9 @@ class TriangleLessons : public Framework {
   // at distance NAGASA (CCC1, the letter colour, is the caller's).
   void TrianglePolygon(int a, int b, int c, float width = 5, int outline = 0,
                        const std::string& letters = "A", float distance = 10);
-  // Equal-length ticks on AB (NAGASA 16, AIDA 8, ITI 0).
-  void Ticks(int a, int b, float count, int colour);
+  // Equal-length ticks on AB (AIDA 8), shifted by ITI = `shift` along AB,
+  // each 2 * `half` long.
+  void Ticks(int a, int b, float count, int colour, float shift = 0, float half = 16);
   // An angle mark at `vertex` sweeping from ray vertex-p1 to ray vertex-p2.
   void AngleAt(int vertex, int p1, int p2, const AngleStyle& style);
   // A right-angle mark at `vertex` with rays to p1 and p2 (ITI -1).
@@ -142,7 +143,8 @@ class TriangleLessons : public Framework {
   // angle p1-vertex-p2.
   void AngleDot(int vertex, int p1, int p2, float distance, float radius, int colour,
                 bool outline = false);
-  // Dots along AB by ArcOverSegment with TAKASA 0.
+  // Dots along AB by ArcOverSegment with TAKASA 0 and HOUKOU -1: they run
+  // from b to a.
   void DottedSegment(int a, int b, float step, int colour);
 
   // A goal screen: "<めあて>" in colour 3 at (44, 240) and the goal lines in
@@ -166,8 +168,6 @@ class TriangleLessons : public Framework {
   // A TextInBox at (x, y); then XI2 = X, YI1 = Y.
   void TextBoxAt(float x, float y, float width, float height, const std::string& text,
                  int textColour, int border, int fill);
-  // Equal-length ticks on AB with a tick half-length and a shift of their own.
-  void TicksOn(int a, int b, float count, int colour, float half, float iti = 0);
   // A filled equal-angle sector (radius 50, border 0, ITI 1, no label);
   // the letter colour CCC1 stays as it is.
   void SectorAt(int vertex, int p1, int p2, int fill);
@@ -202,11 +202,6 @@ class TriangleLessons : public Framework {
   // of q, found by AngleRays (ITI -1) on rays p-z1, p-z2; `towardsZ2` picks
   // HH1 (ray p-z2) rather than HH2 (ray p-z1).
   void CompassArc(int p, int q, int z1, int z2, bool towardsZ2);
-  // Dots along AB by ArcOverSegment with TAKASA 0 and HOUKOU -1: they run
-  // from b to a.
-  void DottedUpright(int a, int b, float step, int colour);
-  // Equal-length ticks on AB shifted by `shift` along AB (ITI).
-  void ShiftedTicks(int a, int b, float count, int colour, float shift);
   // The base-angle practice: one case of practice 1 or 2, and its figure.
   void PracticeCase(int practice);
   void PracticeFigure(int practice);

@@ -126,15 +126,15 @@ void TriangleLessons::TrianglePolygon(int a, int b, int c, float width, int outl
   Polygon();
 }
 
-void TriangleLessons::Ticks(int a, int b, float count, int colour) {
+void TriangleLessons::Ticks(int a, int b, float count, int colour, float shift, float half) {
   AX = X_A(a);
   AY = Y_A(a);
   BX = X_A(b);
   BY = Y_A(b);
   HONSU = count;
-  NAGASA = 16;
+  NAGASA = half;
   AIDA = 8;
-  ITI = 0;
+  ITI = shift;
   CCC2 = colour;
   EqualLengthTicks();
 }
@@ -193,7 +193,7 @@ void TriangleLessons::DottedSegment(int a, int b, float step, int colour) {
   ZX1 = X_A(b);
   ZY1 = Y_A(b);
   TAKASA = 0;
-  HOUKOU = 1;
+  HOUKOU = -1;
   NAKA = 0;
   HABA = step;
   CCC2 = colour;

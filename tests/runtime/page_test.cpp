@@ -106,13 +106,19 @@ TEST(Page, ArcsRunClockwiseAndWrapPastOne) {
   EXPECT_EQ(r.pixel(50, 20), 15);
 }
 
-TEST(Page, TinyDiscAtWideBlobIsVisible) {
-  rt::Runtime r(40, 40);
-  r.SETDRAWWIDTH(5);
-  r.CIRCLE(20, 20, 0.5f, 3, 0, 0, true);
-  Box b = inked(r, 3);
-  ASSERT_FALSE(b.empty());
-  EXPECT_GE(b.x1 - b.x0, 3);
+TEST(Page, TinyDiscAtWidePenIsASolidBlob) {
+  for (float width : {3.0f, 5.0f, 7.0f}) {
+    rt::Runtime r(40, 40);
+    r.SETDRAWWIDTH(width);
+    r.CIRCLE(20, 20, 0.5f, 3, 0, 0, true);
+    Box b = inked(r, 3);
+    ASSERT_FALSE(b.empty()) << width;
+    EXPECT_GE(b.x1 - b.x0, width - 1) << width;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy) EXPECT_EQ(r.pixel(20 + dx, 20 + dy), 3) << "hole at width " << width;
+    r.CIRCLE(20, 20, 0.5f, 15, 0, 0, true);
+    EXPECT_TRUE(inked(r).empty()) << "not erased at width " << width;
+  }
 }
 
 TEST(Page, FilledBoxBorderAndFill) {
