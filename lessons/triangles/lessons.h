@@ -146,4 +146,44 @@ class TriangleLessons : public Framework {
 
   // Where the last NewLine started.
   float lineStartX = 0, lineStartY = 0;
+
+  // ---- chapter 3 helpers ----
+  // An angle mark without a label: a filled sector (border 0), or arcs.
+  static AngleStyle Sector(float radius, int fill) {
+    AngleStyle s;
+    s.count = 0;
+    s.radius = radius;
+    s.border = 0;
+    s.fill = fill;
+    return s;
+  }
+  static AngleStyle Arcs(float count, float radius, int colour) {
+    AngleStyle s = Sector(radius, colour);
+    s.count = count;
+    return s;
+  }
+  // The paper strip of chapter 3's first two screens (chapter3_strip.cpp).
+  void TriangleCh3StripFigure();
+  void TriangleCh3S1FoldStep();
+  void TriangleCh3UnfoldStep();
+  void TriangleCh3FoldedFigure();
+  // The strip's moving corners (and, in the unfold, the moving apex) for KAKUDO.
+  void TriangleCh3MoveEnd(bool withApex);
+  // One key of a fold loop: the hint, the key, the erase, the new KAKUDO.
+  void TriangleCh3FoldKey();
+  // Slot `slot` by PointOnArc from slot z0 (folded, 180) to slot z1 (flat, 0).
+  void StripPointOnArc(int slot, int z0, int z1);
+  // Closed outline or filled polygon through point slots, first one repeated.
+  void ClosedOutline(std::initializer_list<int> slots);
+  void FilledPolygon(std::initializer_list<int> slots, int fill = 13);
+  // The flat place of the strip's end, dotted: C-6, 6-8, B-8.
+  void StripFlatPlaceDots();
+  // The intersection of line a-b with line c-d, into slot `slot`.
+  void IntersectionInto(int slot, int a, int b, int c, int d);
+  // Ticks on AB with a given half-length.
+  void TicksOfLength(int a, int b, float count, int colour, float halfLength);
+  // A new line at a left edge other than XI1; a text at a position that the
+  // TextCursor follows.
+  void LineAt(int colour, float x, const std::string& text, float advance = 50);
+  void TextFollowed(int colour, float x, float y, const std::string& text);
 };
