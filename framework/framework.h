@@ -51,6 +51,9 @@ class Framework : public ProgramState {
 
   // Runs the program from StartUp to its end; returns the exit status.
   int Run();
+  // Runs `body` under the error trap: a runtime error shows the error
+  // screen. Returns the exit status.
+  int RunGuarded(const std::function<void()>& body);
 
   rt::Runtime& rt;
   const std::string programTitle;
@@ -160,6 +163,8 @@ class Framework : public ProgramState {
   // The lesson set's main menu, in order; its last item is the end item.
   std::vector<MainMenuItem> mainMenuTable;
 
+
+ public:
   // ---- the runtime's statements, with the calling line kept for ERL ----
   using Loc = std::source_location;
   void LINE(float x1, float y1, float x2, float y2, int colour, int form = 0, int fill = -1,

@@ -2,15 +2,20 @@
 #include <memory>
 
 #include "framework/framework.h"
+#include "runtime/display.h"
 #include "runtime/fonts.h"
 
 Framework::Framework(rt::Runtime& runtime, std::string title)
     : rt(runtime), programTitle(std::move(title)) {}
 
 int Framework::Run() {
+  return RunGuarded([this] { StartUp(); });
+}
+
+int Framework::RunGuarded(const std::function<void()>& body) {
   try {
     try {
-      StartUp();
+      body();
     } catch (const rt::RuntimeError& e) {
       rt.abortMeasure();
       ERR = static_cast<float>(e.err());
@@ -75,7 +80,7 @@ int RunProgram(int argc, char** argv,
     try {
       runtime = std::make_unique<rt::Runtime>(options);
     } catch (const rt::MissingFont& e) {
-      std::fprintf(stderr, "cannot start: %s\n", e.what());
+      rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
       return 1;
     }
     std::unique_ptr<Framework> program = make(*runtime);

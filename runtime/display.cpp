@@ -166,6 +166,11 @@ std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven
   return std::make_unique<WindowDisplay>(std::move(keys), sizeGiven, width, height);
 }
 
+void showStartupError(const std::string& message, bool headless) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "", message.c_str(), nullptr);
+}
+
 void pushDisplayKeys(Display& display, const std::vector<int>& keys) {
   static_cast<QueueDisplay&>(display).push(keys);
 }

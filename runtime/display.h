@@ -17,6 +17,9 @@ std::unique_ptr<Display> makeHeadlessDisplay(std::vector<int> keys);
 // (or are the size to use when sizeGiven).
 std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven, int& width,
                                            int& height);
+// A message a teacher sees even without a terminal: a dialog box when a
+// display is there, and always a line on stderr.
+void showStartupError(const std::string& message, bool headless);
 void pushDisplayKeys(Display& display, const std::vector<int>& keys);
 void pushDisplayClose(Display& display);
 
