@@ -1,0 +1,262 @@
+// Kelvaro chapter 3 (the paper strip, the isosceles condition, the
+// converse) and chapter 4 screen 1, run headless from the main menu.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "lessons/triangles/lessons.h"
+#include "tests/harness.h"
+
+namespace {
+
+using Trace = std::vector<std::string>;
+
+// ---- reading trace lines ----
+
+bool isOp(const std::string& line, const std::string& op) {
+  return line.rfind("{\"op\":\"" + op + "\"", 0) == 0;
+}
+
+float num(const std::string& line, const std::string& key) {
+  size_t at = line.find("\"" + key + "\":");
+  if (at == std::string::npos) return NAN;
+  return std::strtof(line.c_str() + at + key.size() + 3, nullptr);
+}
+
+std::string text(const std::string& line) {
+  size_t at = line.find("\"text\":\"");
+  if (at == std::string::npos) return "";
+  at += 8;
+  return line.substr(at, line.find('"', at) - at);
+}
+
+bool filled(const std::string& line) { return line.find("\"filled\":true") != std::string::npos; }
+
+std::vector<std::pair<float, float>> points(const std::string& line) {
+  std::vector<std::pair<float, float>> out;
+  size_t at = line.find("\"points\":[");
+  if (at == std::string::npos) return out;
+  const char* p = line.c_str() + at + 10;
+  while (*p == '[' || *p == ',') {
+    if (*p == ',') ++p;
+    if (*p != '[') break;
+    char* end;
+    float x = std::strtof(p + 1, &end);
+    float y = std::strtof(end + 1, &end);
+    out.push_back({x, y});
+    p = end + 1;  // past ']'
+  }
+  return out;
+}
+
+bool near(float a, float b, float tolerance = 0.05f) { return std::fabs(a - b) <= tolerance; }
+
+// A filled box in colour 15 with these corners.
+bool isEraseBox(const std::string& line, float x1, float y1, float x2, float y2) {
+  return isOp(line, "LINE") && num(line, "form") == 2 && num(line, "fill") == 15 &&
+         num(line, "colour") == 15 && num(line, "x1") == x1 && num(line, "y1") == y1 &&
+         num(line, "x2") == x2 && num(line, "y2") == y2;
+}
+
+// The frame of WaitAnyKey (the step pause).
+bool isStepPause(const std::string& line) {
+  return isOp(line, "LINE") && num(line, "x1") == 96 && num(line, "y1") == 657 &&
+         num(line, "fill") == 4;
+}
+
+int count(const Trace& t, bool (*pred)(const std::string&)) {
+  int n = 0;
+  for (const auto& l : t) n += pred(l);
+  return n;
+}
+
+// The first glyph of a text: the SYMBOL that draws its first character.
+struct Glyph {
+  float x = NAN, y = NAN;
+  int colour = -1;
+};
+Glyph firstGlyph(const Trace& t, const std::string& firstChar) {
+  for (const auto& l : t)
+    if (isOp(l, "SYMBOL") && text(l) == firstChar)
+      return {num(l, "x"), num(l, "y"), static_cast<int>(num(l, "colour"))};
+  return {};
+}
+
+std::string repeat(const std::string& key, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += " " + key;
+  return s;
+}
+
+// Key indices (from 1) of the KEY events of a trace, with their codes.
+std::vector<int> keyCodes(const Trace& t) {
+  std::vector<int> codes;
+  for (const auto& l : t)
+    if (isOp(l, "KEY")) codes.push_back(static_cast<int>(num(l, "code")));
+  return codes;
+}
+
+// The trace without its KEY lines from the n-th key to the m-th key.
+Trace between(const Trace& t, int n, int m) {
+  Trace out;
+  for (int k = n; k < m; ++k) {
+    Trace part = afterKey(t, k);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  return out;
+}
+
+// ---- the strip's figure, by its routines ----
+
+class StripProbe : public TriangleLessons {
+ public:
+  using TriangleLessons::TriangleCh3MoveEnd;
+  using TriangleLessons::TriangleCh3StripFigure;
+  using TriangleLessons::TriangleLessons;
+};
+
+TEST(KelvaroCh3Strip, FoldedCornersAndMovingPointsFollowTheAngle) {
+  rt::Runtime r(1920, 1080);
+  StripProbe p(r);
+  p.TriangleCh3StripFigure();
+  EXPECT_TRUE(near(p.X_A(9), 840) && near(p.Y_A(9), 100)) << p.X_A(9) << "," << p.Y_A(9);
+  EXPECT_TRUE(near(p.X_A(10), 680) && near(p.Y_A(10), 220)) << p.X_A(10) << "," << p.Y_A(10);
+  struct Case {
+    float kakudo;
+    float x11, y11, x12, y12, x13, y13;
+  };
+  for (const Case& c : {Case{0, 1240, 300, 1240, 500, 1140, 500},
+                        Case{90, 1048.9f, 182.1f, 968.9f, 342.1f, 948.9f, 382.1f},
+                        Case{180, 840, 100, 680, 220, 740, 300}}) {
+    p.KAKUDO = c.kakudo;
+    p.TriangleCh3MoveEnd(true);
+    EXPECT_TRUE(near(p.X_A(11), c.x11, 0.1f) && near(p.Y_A(11), c.y11, 0.1f)) << c.kakudo;
+    EXPECT_TRUE(near(p.X_A(12), c.x12, 0.1f) && near(p.Y_A(12), c.y12, 0.1f)) << c.kakudo;
+    EXPECT_TRUE(near(p.X_A(13), c.x13, 0.1f) && near(p.Y_A(13), c.y13, 0.1f)) << c.kakudo;
+  }
+}
+
+// ---- the fold and the unfold ----
+
+// Chapter 3, item 1, the task's pause, then the fold keys.
+const std::string kToFold = "3 Enter 1 Enter Space";
+constexpr int kFoldFirstKey = 6;  // the first key of the fold loop
+
+// The end's outline (11 -> 12 -> B -> C -> 11) is the first CONNECT of a pass.
+std::pair<float, float> endCorner(const Trace& pass) {
+  for (const auto& l : pass)
+    if (isOp(l, "CONNECT")) return points(l).at(0);
+  return {NAN, NAN};
+}
+
+bool isOverlapFill(const std::string& l) {
+  if (!isOp(l, "CONNECT") || !filled(l)) return false;
+  auto p = points(l);
+  return p.size() == 4 && p[0] == std::pair{740.f, 300.f} && p[1] == std::pair{890.f, 500.f} &&
+         p[2] == std::pair{990.f, 300.f};
+}
+
+TEST(KelvaroCh3Fold, ArrowsTurnTheEndAndOnlyAFullFoldFillsTheOverlap) {
+  // 9 x left (90), 9 x right (0), 18 x left (180), one more left, 1.
+  std::string keys = kToFold + repeat("Left", 9) + repeat("Right", 9) + repeat("Left", 19) + " 1";
+  HeadlessRun run = runHeadless<TriangleLessons>(keys);
+  ASSERT_EQ(run.status, 0);
+  const Trace& t = run.trace;
+
+  auto afterPresses = [&](int presses) { return afterKey(t, kFoldFirstKey - 1 + presses); };
+  auto corner = endCorner(afterPresses(9));
+  EXPECT_TRUE(near(corner.first, 1048.9f, 0.1f) && near(corner.second, 182.1f, 0.1f))
+      << corner.first << "," << corner.second;
+  corner = endCorner(afterPresses(18));
+  EXPECT_EQ(corner, (std::pair{1240.f, 300.f}));
+  corner = endCorner(afterPresses(36));
+  EXPECT_EQ(corner, (std::pair{840.f, 100.f}));
+
+  // The overlap is filled only in the passes drawn at 180 degrees.
+  for (int presses = 0; presses <= 37; ++presses) {
+    Trace pass = afterPresses(presses);
+    bool atFull = presses >= 36;
+    EXPECT_EQ(count(pass, isOverlapFill), atFull ? 1 : 0) << "after " << presses << " presses";
+  }
+  // A further left press at 180 draws the same picture again.
+  EXPECT_EQ(afterPresses(37), afterPresses(36));
+}
+
+TEST(KelvaroCh3Fold, EveryKeyButOneErasesTheFigureBeforeTheRedraw) {
+  // Fold: left, a letter, right, 1. Unfold: right x 2, a digit, 1. Then the closing steps.
+  std::string keys = kToFold + " Left a Right 1 Right Right 7 1 Space Space Space";
+  HeadlessRun run = runHeadless<TriangleLessons>(keys);
+  ASSERT_EQ(run.status, 0);
+  const Trace& t = run.trace;
+  std::vector<int> codes = keyCodes(t);
+  ASSERT_EQ(codes.size(), 16u);
+  for (int k = kFoldFirstKey; k <= kFoldFirstKey + 7; ++k) {
+    Trace after = afterKey(t, k);
+    int erases = 0, firstErase = -1, firstDrawing = -1;
+    for (int i = 0; i < static_cast<int>(after.size()); ++i) {
+      if (isEraseBox(after[i], 640, 50, 1980, 650)) {
+        ++erases;
+        if (firstErase < 0) firstErase = i;
+      } else if (isOp(after[i], "CONNECT") && firstDrawing < 0) {
+        firstDrawing = i;
+      }
+    }
+    bool one = codes[k - 1] == '1';
+    EXPECT_EQ(erases, one ? 0 : 1) << "key " << k;
+    if (!one) {
+      EXPECT_LT(firstErase, firstDrawing) << "key " << k;
+    }
+  }
+  // The unfold's first picture has the end folded over at 180 degrees, on
+  // the letters of the triangle the fold left.
+  Trace unfoldFirst = afterKey(t, kFoldFirstKey + 3);
+  EXPECT_EQ(count(unfoldFirst, [](const std::string& l) { return isEraseBox(l, 640, 50, 1980, 650); }), 0);
+  bool foldedEnd = false;
+  for (const auto& l : unfoldFirst)
+    if (isOp(l, "CONNECT") && !filled(l) && points(l).at(0) == std::pair{840.f, 100.f}) foldedEnd = true;
+  EXPECT_TRUE(foldedEnd);
+  EXPECT_EQ(firstGlyph(unfoldFirst, "∠").y, 100);  // "∠ABCと同じ大きさの角をさがそう。"
+}
+
+// ---- every screen: its key waits, no error, the same trace twice ----
+
+struct Screen {
+  std::string chapter, item;
+  std::string play;  // the keys the screen takes besides its step pauses
+  int pauses;
+};
+
+const std::vector<Screen> kScreens = {
+    {"3", "1", "Space Left 1 Right 1", 4},
+    {"3", "2", "", 3},
+    {"3", "3", "", 13},
+    {"3", "4", "", 3},
+    {"3", "5", "", 13},
+    {"3", "6", "", 6},
+    {"3", "7", "", 11},
+    {"3", "8", "", 6},
+    {"4", "1", "", 9},
+};
+
+TEST(KelvaroCh3Screens, EachScreenWaitsItsStepsAndDrawsTheSameTwice) {
+  for (const Screen& s : kScreens) {
+    // The step pauses, then a few keys the sub-menu's entry ignores.
+    std::string visit = s.item + " Enter " + s.play + repeat("Space", s.pauses + 2);
+    HeadlessRun run = runHeadless<TriangleLessons>(s.chapter + " Enter " + visit + " " + visit);
+    SCOPED_TRACE("chapter " + s.chapter + " item " + s.item);
+    ASSERT_EQ(run.status, 0);
+    const Trace& t = run.trace;
+    int playKeys = static_cast<int>(rt::parseKeys(s.play).size());
+    int visitKeys = 2 + playKeys + s.pauses + 2;
+    int first = 4;  // the Enter after the item number
+    Trace one = between(t, first, first + visitKeys - 1);
+    Trace two = between(t, first + visitKeys, first + 2 * visitKeys - 1);
+    EXPECT_EQ(count(one, isStepPause), s.pauses);
+    EXPECT_EQ(one, two);
+  }
+}
+
+}  // namespace
