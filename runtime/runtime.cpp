@@ -271,8 +271,13 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   cairo_t* cr = pen(colour);
   applyFont();
   double h = std::max(1.0f, std::round(mh)), v = std::max(1.0f, std::round(mv));
+  // The serif face's cell is narrower than its size and its baseline lies
+  // lower, so that its italic letters, drawn small and magnified, stand on
+  // the Gothic text's baseline at the widths of the Gothic cells.
+  bool serif = fontName_ == "Times New Roman";
+  double across = serif ? 0.7 : 1.0;
   cairo_matrix_t m;
-  cairo_matrix_init_scale(&m, fontSize_ * h, fontSize_ * v);
+  cairo_matrix_init_scale(&m, fontSize_ * h * across, fontSize_ * v);
   cairo_set_font_matrix(cr, &m);
   cairo_font_extents_t fe;
   cairo_font_extents(cr, &fe);
@@ -280,8 +285,15 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   // with the ascent and descent sharing one em.
   double em = fontSize_ * v;
   double ascent = fe.ascent + fe.descent > 0 ? em * fe.ascent / (fe.ascent + fe.descent) : em * 0.88;
+  if (serif) ascent = em * 1.14;
   cairo_move_to(cr, x, y + ascent);
-  cairo_show_text(cr, text.c_str());
+  // The symbol face keeps its script ell at the code of "l"; the installed
+  // substitute has it at U+2113.
+  std::string shown = text;
+  if (fontName_ == "MT Extra")
+    for (size_t p = shown.find('l'); p != std::string::npos; p = shown.find('l', p + 3))
+      shown.replace(p, 1, "\u2113");
+  cairo_show_text(cr, shown.c_str());
   cairo_new_path(cr);
   strokeDone();
 }
