@@ -63,7 +63,8 @@ class Framework : public ProgramState {
   [[noreturn]] void ErrorHandler();
 
   // ---- main menu and chapter menus ----
-  void MainMenu();
+  // Virtual so that a test can stop a start-up before the menu is drawn.
+  virtual void MainMenu();
   void EmptyChapterStub();
   // A chapter's sub-menu loop: the SubMenuLine, N = screens.size() + 1
   // items; item N returns to the main menu.

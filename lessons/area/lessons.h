@@ -1,4 +1,4 @@
-// Dravolin's lesson set.
+// Dravolin's lesson set: parallel lines and area.
 #pragma once
 
 #include "framework/framework.h"
@@ -6,4 +6,15 @@
 class AreaLessons : public Framework {
  public:
   explicit AreaLessons(rt::Runtime& runtime);
+
+  // ---- chapters: entry (goal screen once), then the sub-menu loop ----
+  void AreaCh1ParallelLinesArea();
+  void AreaCh2BasicProblems();
+  void AreaCh3ChapterProblemsA();
+  void AreaCh4ChapterProblemsB();
+  void AreaCh1Goal();
+  void AreaCh1Menu();
+  void AreaCh2Menu();
+  void AreaCh3Menu();
+  void AreaCh4Menu();
 };

@@ -1,4 +1,4 @@
-// Orbanet's lesson set.
+// Orbanet's lesson set: special parallelograms.
 #pragma once
 
 #include "framework/framework.h"
@@ -6,4 +6,12 @@
 class SpecialLessons : public Framework {
  public:
   explicit SpecialLessons(rt::Runtime& runtime);
+
+  // ---- chapters: entry, then the sub-menu loop ----
+  void SpecialCh1SpecialParallelograms();
+  void SpecialCh2Diagonals();
+  void SpecialCh3TwoEquilateralTriangles();
+  void SpecialCh1Menu();
+  void SpecialCh2Menu();
+  void SpecialCh3Menu();
 };

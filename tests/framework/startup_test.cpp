@@ -17,9 +17,15 @@ struct Probe : Framework {
   using Framework::Framework;
 };
 
+// Start-up stopped where the main menu would begin drawing.
+struct StartOnly : Probe {
+  using Probe::Probe;
+  void MainMenu() override {}
+};
+
 TEST(StartUp, SetsTheStartValuesAndSeedsFromTheFixedSeed) {
   rt::Runtime r(1920, 1080);
-  Probe p(r, "Kelvaro");
+  StartOnly p(r, "Kelvaro");
   EXPECT_EQ(p.RunGuarded([&] {
     p.StartUp();
   }), 0);

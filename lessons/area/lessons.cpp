@@ -1,3 +1,0 @@
-#include "lessons/area/lessons.h"
-
-AreaLessons::AreaLessons(rt::Runtime& runtime) : Framework(runtime, "Dravolin") {}

@@ -1,0 +1,60 @@
+// Dravolin's main-menu table, chapter entries, goal screen and sub-menus.
+// The lesson screens are still to come: each item of a sub-menu comes
+// straight back to its prompt.
+#include "lessons/area/lessons.h"
+
+AreaLessons::AreaLessons(rt::Runtime& runtime) : Framework(runtime, "Dravolin") {
+  mainMenuTable = {
+      {"1　平行線と面積", [this] { AreaCh1ParallelLinesArea(); }},
+      {"2　基本の問題", [this] { AreaCh2BasicProblems(); }},
+      {"3　章の問題A", [this] { AreaCh3ChapterProblemsA(); }},
+      {"4　章の問題B", [this] { AreaCh4ChapterProblemsB(); }},
+      {"5　", nullptr},
+      {"6　", nullptr},
+      {"7　終了", nullptr},
+  };
+}
+
+void AreaLessons::AreaCh1ParallelLinesArea() {
+  AreaCh1Goal();
+  AreaCh1Menu();
+}
+
+void AreaLessons::AreaCh2BasicProblems() { AreaCh2Menu(); }
+void AreaLessons::AreaCh3ChapterProblemsA() { AreaCh3Menu(); }
+void AreaLessons::AreaCh4ChapterProblemsB() { AreaCh4Menu(); }
+
+void AreaLessons::AreaCh1Goal() {
+  ClearPage(1760, 1800);
+  // One line at x 44 and the TextCursor after it.
+  auto line = [this](int colour, float y, const std::string& text) {
+    CCC1 = colour;
+    X = 44;
+    Y = y;
+    AA_S = text;
+    DrawText();
+    XI2 = X;
+    YI1 = Y;
+  };
+  line(3, 240, "<めあて>");
+  line(0, YI1 + 65, "多角形の面積を変えずに、平行線の性質を使って形を変えよう。");
+  line(0, YI1 + 65, "(等積変形)");
+}
+
+void AreaLessons::AreaCh1Menu() {
+  ChapterMenu("①例　②P153Q　③問１　④P54Q　⑤証明　⑥△BCF作図　⑦問2　⑧終了",
+              std::vector<LessonScreenFn>(7));
+}
+
+void AreaLessons::AreaCh2Menu() {
+  ChapterMenu("P155 基本の問題 ①1　②2　③３　④４　⑤終了", std::vector<LessonScreenFn>(4));
+}
+
+void AreaLessons::AreaCh3Menu() {
+  ChapterMenu("P151 章の問題A ①1,2　②3　③４　④５　⑤６　⑥７　⑦終了",
+              std::vector<LessonScreenFn>(6));
+}
+
+void AreaLessons::AreaCh4Menu() {
+  ChapterMenu("P152 章の問題B ①～④解答　　⑤終了", std::vector<LessonScreenFn>(4));
+}

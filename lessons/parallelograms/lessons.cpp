@@ -1,3 +1,0 @@
-#include "lessons/parallelograms/lessons.h"
-
-ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : Framework(runtime, "Sindrel") {}

@@ -1,0 +1,40 @@
+// Sindrel's main-menu table, chapter entries and sub-menus. The chapters'
+// goal screens and lesson screens are still to come: each item of a
+// sub-menu comes straight back to its prompt.
+#include "lessons/parallelograms/lessons.h"
+
+ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : Framework(runtime, "Sindrel") {
+  mainMenuTable = {
+      {"1　平行四辺形の性質", [this] { ParallelogramCh1Properties(); }},
+      {"2　性質を使った証明", [this] { ParallelogramCh2ProofsWithProperties(); }},
+      {"3　平行四辺形になるための条件", [this] { ParallelogramCh3Conditions(); }},
+      {"4　条件を使った証明", [this] { ParallelogramCh4ProofsWithConditions(); }},
+      {"5　", nullptr},
+      {"6　", nullptr},
+      {"7　終了", nullptr},
+  };
+}
+
+void ParallelogramLessons::ParallelogramCh1Properties() { ParallelogramCh1Menu(); }
+void ParallelogramLessons::ParallelogramCh2ProofsWithProperties() { ParallelogramCh2Menu(); }
+void ParallelogramLessons::ParallelogramCh3Conditions() { ParallelogramCh3Menu(); }
+void ParallelogramLessons::ParallelogramCh4ProofsWithConditions() { ParallelogramCh4Menu(); }
+
+void ParallelogramLessons::ParallelogramCh1Menu() {
+  ChapterMenu("①P139Q　②P140Q　③性質　④対辺証明　⑤問２　⑥対角線証明　⑦終了",
+              std::vector<LessonScreenFn>(6));
+}
+
+void ParallelogramLessons::ParallelogramCh2Menu() {
+  ChapterMenu("①P142例　②問4　③終了", std::vector<LessonScreenFn>(2));
+}
+
+void ParallelogramLessons::ParallelogramCh3Menu() {
+  ChapterMenu(
+      "①P143Q　②対辺証明　③対角辺証明　④対角線証明　⑤P146Q　⑥証明　⑦条件説明　⑧判別　⑨問２　⑩終了",
+      std::vector<LessonScreenFn>(9));
+}
+
+void ParallelogramLessons::ParallelogramCh4Menu() {
+  ChapterMenu("①P147例　②問３　③問４　④終了", std::vector<LessonScreenFn>(3));
+}

@@ -1,0 +1,33 @@
+// Orbanet's main-menu table, chapter entries and sub-menus. The chapters'
+// goal screens and lesson screens are still to come: each item of a
+// sub-menu comes straight back to its prompt.
+#include "lessons/special_parallelograms/lessons.h"
+
+SpecialLessons::SpecialLessons(rt::Runtime& runtime) : Framework(runtime, "Orbanet") {
+  mainMenuTable = {
+      {"1　特別な平行四辺形", [this] { SpecialCh1SpecialParallelograms(); }},
+      {"2　対角線の性質", [this] { SpecialCh2Diagonals(); }},
+      {"3　2つの正三角形の性質は?", [this] { SpecialCh3TwoEquilateralTriangles(); }},
+      {"4　", nullptr},
+      {"5　終了", nullptr},
+  };
+}
+
+void SpecialLessons::SpecialCh1SpecialParallelograms() { SpecialCh1Menu(); }
+void SpecialLessons::SpecialCh2Diagonals() { SpecialCh2Menu(); }
+void SpecialLessons::SpecialCh3TwoEquilateralTriangles() { SpecialCh3Menu(); }
+
+void SpecialLessons::SpecialCh1Menu() {
+  ChapterMenu("①Q　②定義　③例１　④問１　⑤性質説明　⑥終了", std::vector<LessonScreenFn>(5));
+}
+
+void SpecialLessons::SpecialCh2Menu() {
+  ChapterMenu(
+      "①長方形対角線　②ひし形対角線　③対角線逆　④問４　⑤問５　⑥問６　⑦説明(1)　⑧(2)　⑨(3)　⑩(4)　⑪終了",
+      std::vector<LessonScreenFn>(10));
+}
+
+void SpecialLessons::SpecialCh3Menu() {
+  ChapterMenu("①P151Q　②証明　③図１証明　④図2証明　⑤正方形で　⑥終了",
+              std::vector<LessonScreenFn>(5));
+}
