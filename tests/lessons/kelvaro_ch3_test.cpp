@@ -53,6 +53,9 @@ std::vector<std::pair<float, float>> points(const std::string& line) {
 }
 
 bool near(float a, float b, float tolerance = 0.05f) { return std::fabs(a - b) <= tolerance; }
+bool near(std::pair<float, float> p, float x, float y, float tolerance = 0.05f) {
+  return near(p.first, x, tolerance) && near(p.second, y, tolerance);
+}
 
 // A filled box in colour 15 with these corners.
 bool isEraseBox(const std::string& line, float x1, float y1, float x2, float y2) {
@@ -109,6 +112,24 @@ Trace between(const Trace& t, int n, int m) {
   return out;
 }
 
+// The trace from a screen's page clear on. Drawing in the page colour
+// before the screen sets its pen width (the clear, the invisible foot
+// discs) carries the width the last screen left; it is compared without it.
+Trace fromPageClear(const Trace& t) {
+  Trace out;
+  for (const std::string& l : t) {
+    if (out.empty() && !(isOp(l, "LINE") && num(l, "x1") == 0 && num(l, "y1") == 0 &&
+                         num(l, "y2") == 1800))
+      continue;
+    std::string line = l;
+    size_t w = line.find(",\"width\":");
+    if (num(line, "colour") == 15 && w != std::string::npos)
+      line.erase(w, line.find_first_of(",}", w + 1) - w);
+    out.push_back(line);
+  }
+  return out;
+}
+
 // ---- the strip's figure, by its routines ----
 
 class StripProbe : public TriangleLessons {
@@ -155,8 +176,7 @@ std::pair<float, float> endCorner(const Trace& pass) {
 bool isOverlapFill(const std::string& l) {
   if (!isOp(l, "CONNECT") || !filled(l)) return false;
   auto p = points(l);
-  return p.size() == 4 && p[0] == std::pair{740.f, 300.f} && p[1] == std::pair{890.f, 500.f} &&
-         p[2] == std::pair{990.f, 300.f};
+  return p.size() == 4 && near(p[0], 740, 300) && near(p[1], 890, 500) && near(p[2], 990, 300);
 }
 
 TEST(KelvaroCh3Fold, ArrowsTurnTheEndAndOnlyAFullFoldFillsTheOverlap) {
@@ -167,13 +187,10 @@ TEST(KelvaroCh3Fold, ArrowsTurnTheEndAndOnlyAFullFoldFillsTheOverlap) {
   const Trace& t = run.trace;
 
   auto afterPresses = [&](int presses) { return afterKey(t, kFoldFirstKey - 1 + presses); };
-  auto corner = endCorner(afterPresses(9));
-  EXPECT_TRUE(near(corner.first, 1048.9f, 0.1f) && near(corner.second, 182.1f, 0.1f))
-      << corner.first << "," << corner.second;
-  corner = endCorner(afterPresses(18));
-  EXPECT_EQ(corner, (std::pair{1240.f, 300.f}));
-  corner = endCorner(afterPresses(36));
-  EXPECT_EQ(corner, (std::pair{840.f, 100.f}));
+  // The end's top corner: half folded, flat again, folded over.
+  EXPECT_TRUE(near(endCorner(afterPresses(9)), 1048.9f, 182.1f, 0.1f));
+  EXPECT_TRUE(near(endCorner(afterPresses(18)), 1240, 300, 0.01f));
+  EXPECT_TRUE(near(endCorner(afterPresses(36)), 840, 100, 0.01f));
 
   // The overlap is filled only in the passes drawn at 180 degrees.
   for (int presses = 0; presses <= 37; ++presses) {
@@ -216,7 +233,7 @@ TEST(KelvaroCh3Fold, EveryKeyButOneErasesTheFigureBeforeTheRedraw) {
   EXPECT_EQ(count(unfoldFirst, [](const std::string& l) { return isEraseBox(l, 640, 50, 1980, 650); }), 0);
   bool foldedEnd = false;
   for (const auto& l : unfoldFirst)
-    if (isOp(l, "CONNECT") && !filled(l) && points(l).at(0) == std::pair{840.f, 100.f}) foldedEnd = true;
+    if (isOp(l, "CONNECT") && !filled(l) && near(points(l).at(0), 840, 100, 0.01f)) foldedEnd = true;
   EXPECT_TRUE(foldedEnd);
   EXPECT_EQ(firstGlyph(unfoldFirst, "∠").y, 100);  // "∠ABCと同じ大きさの角をさがそう。"
 }
@@ -252,8 +269,9 @@ TEST(KelvaroCh3Screens, EachScreenWaitsItsStepsAndDrawsTheSameTwice) {
     int playKeys = static_cast<int>(rt::parseKeys(s.play).size());
     int visitKeys = 2 + playKeys + s.pauses + 2;
     int first = 4;  // the Enter after the item number
-    Trace one = between(t, first, first + visitKeys - 1);
-    Trace two = between(t, first + visitKeys, first + 2 * visitKeys - 1);
+    Trace one = fromPageClear(between(t, first, first + visitKeys - 1));
+    Trace two = fromPageClear(between(t, first + visitKeys, first + 2 * visitKeys - 1));
+    ASSERT_FALSE(one.empty());
     EXPECT_EQ(count(one, isStepPause), s.pauses);
     EXPECT_EQ(one, two);
   }
