@@ -238,27 +238,151 @@ TEST(KelvaroCh3Fold, EveryKeyButOneErasesTheFigureBeforeTheRedraw) {
   EXPECT_EQ(firstGlyph(unfoldFirst, "∠").y, 100);  // "∠ABCと同じ大きさの角をさがそう。"
 }
 
-// ---- every screen: its key waits, no error, the same trace twice ----
+TEST(KelvaroCh3Fold, FoldingBackAndForthLeavesNoStalePixels) {
+  struct Pair {
+    std::string longWay, shortWay;  // two ways to the same angle
+  };
+  const std::string unfolding = kToFold + repeat("Left", 18) + " 1";
+  for (const Pair& p : {Pair{kToFold + repeat("Left", 19) + repeat("Right", 18), kToFold + " Left Right"},
+                        Pair{unfolding + repeat("Right", 19) + repeat("Left", 9), unfolding + repeat("Right", 9)}}) {
+    HeadlessRun a = runHeadless<TriangleLessons>(p.longWay);
+    HeadlessRun b = runHeadless<TriangleLessons>(p.shortWay);
+    ASSERT_EQ(a.status, 0);
+    ASSERT_EQ(b.status, 0);
+    int differ = 0;
+    for (int y = 0; y < a.runtime->height(); ++y)
+      for (int x = 0; x < a.runtime->width(); ++x) differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
+    EXPECT_EQ(differ, 0) << p.longWay;
+  }
+}
 
+// Screen 2 outlines the end's flat place unless the last fold left KAKUDO at 0.
+TEST(KelvaroCh3Fold, FoldReasonFollowsTheAngleTheFoldLeft) {
+  struct Case {
+    std::string before;
+    bool outlined;
+  };
+  const std::string closing = " Space Space Space";
+  for (const Case& c : {Case{"", false}, Case{"1 Enter Space 1 1" + closing + " ", true},
+                        Case{"1 Enter Space 1" + repeat("Right", 18) + " 1" + closing + " ", false}}) {
+    HeadlessRun run = runHeadless<TriangleLessons>("3 Enter " + c.before + "2 Enter");
+    ASSERT_EQ(run.status, 0);
+    Trace screen = afterKey(run.trace, static_cast<int>(keyCodes(run.trace).size()));
+    int outlines = 0;
+    for (const auto& l : screen)
+      outlines += isOp(l, "CONNECT") && !filled(l) && near(points(l).at(0), 1240, 300, 0.01f);
+    EXPECT_EQ(outlines, c.outlined ? 1 : 0) << c.before;
+  }
+}
+
+// ---- every screen: its key waits, its lines, boxes and marks ----
+
+struct GlyphAt {
+  float x, y;
+  const char* first;  // the first character drawn there
+  int colour;
+};
+struct BoxAt {
+  float x, y, haba;
+  const char* answer;
+};
+struct Discs {
+  float r;
+  int fill, count;  // filled circles (sectors and dots) of this radius and fill
+};
 struct Screen {
   std::string chapter, item;
   std::string play;  // the keys the screen takes besides its step pauses
   int pauses;
+  std::vector<GlyphAt> glyphs;
+  std::vector<BoxAt> boxes;
+  std::vector<Discs> discs;
 };
 
 const std::vector<Screen> kScreens = {
-    {"3", "1", "Space Left 1 Right 1", 4},
-    {"3", "2", "", 3},
-    {"3", "3", "", 13},
-    {"3", "4", "", 3},
-    {"3", "5", "", 13},
-    {"3", "6", "", 6},
-    {"3", "7", "", 11},
-    {"3", "8", "", 6},
-    {"4", "1", "", 9},
+    {"3", "1", "Space Left 1 Right 1", 4,
+     {{38, 30, "教", 3}, {38, 100, "∠", 0}, {38, 170, "∠", 0}, {38, 240, "∠", 3},
+      {38, 310, "∠", 5}, {38, 360, "二", 5}, {38, 430, "∠", 3}, {1126, 510, "D", 3}},
+     {},
+     {{50, 9, 3}}},
+    {"3", "2", "", 3,
+     {{38, 30, "<", 3}, {38, 85, "∠", 0}, {38, 140, "∠", 0}, {38, 195, "A", 0},
+      {38, 250, "平", 0}, {38, 305, "∠", 0}, {38, 360, "し", 0}, {1126, 510, "D", 3}},
+     {{195, 140, 152, "∠DBC"}, {184, 250, 152, "錯角"}, {195, 305, 152, "∠DBC"}},
+     {{50, 9, 3}}},
+    {"3", "3", "", 13,
+     {{38, 30, "△", 3}, {119, 150, "仮", 0}, {119, 320, "△", 5}, {92, 100, "<", 0},
+      {38, 155, "A", 0}, {38, 210, "仮", 0}, {38, 320, "残", 0}, {38, 430, "①", 0},
+      {38, 535, "△", 0}, {38, 585, "合", 0}, {1026, 510, "D", 0}},
+     {{650, 155, 152, "∠CAD"}, {311, 210, 152, "∠C"}, {569, 320, 152, "∠ADC"},
+      {426, 375, 76, "AD"}, {252, 430, 380, "1組の辺とその両端の角"}},
+     {{40, 3, 2}, {8, 3, 2}, {12, 7, 2}}},
+    {"3", "4", "", 3,
+     {{38, 30, "<", 5}, {38, 90, "三", 0}, {38, 210, "底", 0}, {38, 270, "△", 0},
+      {38, 330, "∠", 3}, {360, 590, "教", 7}},
+     {},
+     {{40, 3, 2}}},
+    {"3", "5", "", 13,
+     {{36, 30, "<", 3}, {36, 80, "△", 0}, {36, 140, "∠", 0}, {36, 200, "二", 0},
+      {36, 310, "①", 0}, {36, 420, "△", 0}, {360, 590, "教", 7}, {906, 345, "P", 0}},
+     {{225, 140, 114, "∠ABC"}, {630, 140, 114, "∠ACB"}, {193, 255, 114, "∠ACB"},
+      {397, 310, 114, "∠PCB"}, {46, 365, 304, "2つの角が等しい"}},
+     {{8, 7, 3}, {8, 3, 3}}},
+    {"3", "6", "", 6,
+     {{38, 30, "∠", 0}, {38, 80, "<", 3}, {38, 130, "∠", 0}, {38, 295, "ま", 0},
+      {38, 460, "①", 0}, {242, 240, "…", 3}, {242, 405, "…", 3}},
+     {{48, 240, 190, "AB=CA"}, {48, 405, 190, "BC=CA"}},
+     {{50, 3, 2}, {50, 7, 2}}},
+    {"3", "7", "", 11,
+     {{38, 130, "そ", 0}, {119, 190, "<", 3}, {38, 250, "△", 0}, {38, 30, "課", 0},
+      {152, 130, "A", 0}, {38, 230, "<", 3}, {152, 330, "△", 0}, {38, 430, "逆", 3},
+      {38, 580, "正", 3}, {360, 620, "教", 7}},
+     {},
+     {{40, 5, 2}}},
+    {"3", "8", "", 6,
+     {{94, 30, "<", 3}, {40, 80, "(", 3}, {94, 130, "正", 3}, {40, 200, "(", 3},
+      {94, 250, "そ", 0}, {94, 300, "(", 0}, {40, 370, "(", 3}, {94, 420, "正", 3}},
+     {},
+     {}},
+    {"4", "1", "", 9,
+     {{40, 30, "P", 0}, {40, 80, "合", 5}, {40, 130, "<", 7}, {40, 180, "∠", 0},
+      {40, 330, "1", 3}, {40, 380, "等", 3}, {40, 450, "斜", 5}, {144, 500, "直", 0},
+      {40, 570, "2", 5}},
+     {},
+     {{50, 3, 2}, {50, 7, 2}}},
 };
 
-TEST(KelvaroCh3Screens, EachScreenWaitsItsStepsAndDrawsTheSameTwice) {
+// The last SYMBOL drawn with its top-left at (x, y): the glyph that shows there.
+Glyph glyphAt(const Trace& t, float x, float y, std::string* first) {
+  Glyph g;
+  for (const auto& l : t)
+    if (isOp(l, "SYMBOL") && near(num(l, "x"), x) && near(num(l, "y"), y)) {
+      *first = text(l);
+      g = {x, y, static_cast<int>(num(l, "colour"))};
+    }
+  return g;
+}
+
+// AnswerBox (border 3, fill 13, TATE 48) at (x, y): how often it was drawn,
+// and the text drawn in it the last time.
+std::pair<int, std::string> answerBox(const Trace& t, const BoxAt& b) {
+  int drawn = 0;
+  std::string last;
+  for (size_t i = 0; i < t.size(); ++i) {
+    const std::string& l = t[i];
+    if (!(isOp(l, "LINE") && num(l, "form") == 2 && num(l, "colour") == 3 &&
+          num(l, "fill") == 13 && num(l, "x1") == b.x && num(l, "y1") == b.y - 2 &&
+          num(l, "x2") == b.x + b.haba && num(l, "y2") == b.y + 46))
+      continue;
+    ++drawn;
+    last.clear();
+    for (size_t j = i + 1; j < t.size() && isOp(t[j], "SYMBOL") && num(t[j], "y") == b.y; ++j)
+      last += text(t[j]);
+  }
+  return {drawn, last};
+}
+
+TEST(KelvaroCh3Screens, EachScreenDrawsItsLinesBoxesAndMarksAndTheSameTwice) {
   for (const Screen& s : kScreens) {
     // The step pauses, then a few keys the sub-menu's entry ignores.
     std::string visit = s.item + " Enter " + s.play + repeat("Space", s.pauses + 2);
@@ -274,6 +398,24 @@ TEST(KelvaroCh3Screens, EachScreenWaitsItsStepsAndDrawsTheSameTwice) {
     ASSERT_FALSE(one.empty());
     EXPECT_EQ(count(one, isStepPause), s.pauses);
     EXPECT_EQ(one, two);
+
+    for (const GlyphAt& g : s.glyphs) {
+      std::string drawn;
+      Glyph at = glyphAt(one, g.x, g.y, &drawn);
+      EXPECT_EQ(drawn, g.first) << "at " << g.x << "," << g.y;
+      EXPECT_EQ(at.colour, g.colour) << "at " << g.x << "," << g.y;
+    }
+    for (const BoxAt& b : s.boxes) {
+      auto [drawn, answer] = answerBox(one, b);
+      EXPECT_EQ(drawn, 2) << "box at " << b.x << "," << b.y;
+      EXPECT_EQ(answer, b.answer) << "box at " << b.x << "," << b.y;
+    }
+    for (const Discs& d : s.discs) {
+      int n = 0;
+      for (const auto& l : one)
+        n += isOp(l, "CIRCLE") && filled(l) && num(l, "r") == d.r && num(l, "fill") == d.fill;
+      EXPECT_EQ(n, d.count) << "discs of radius " << d.r << " in " << d.fill;
+    }
   }
 }
 
