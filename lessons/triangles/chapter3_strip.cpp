@@ -85,10 +85,10 @@ void TriangleLessons::TriangleCh3S1FoldStep() {
 }
 
 void TriangleLessons::TriangleCh3UnfoldStep() {
-  FilledPolygon({1, 2, 3});                    // the overlap ABC
+  FilledPolygon({1, 2, 3});                        // the overlap ABC
   if (KAKUDO != 0) ClosedOutline({11, 12, 2, 3});  // the end
-  ClosedOutline({5, 7, 2, 3});                 // the left part
-  FilledPolygon({13, 2, 3});                   // the copy of ABC the end carries
+  ClosedOutline({5, 7, 2, 3});                     // the left part
+  FilledPolygon({13, 2, 3});                       // the copy of ABC the end carries
   StripFlatPlaceDots();
 }
 

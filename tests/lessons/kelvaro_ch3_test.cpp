@@ -118,8 +118,8 @@ Trace between(const Trace& t, int n, int m) {
 Trace fromPageClear(const Trace& t) {
   Trace out;
   for (const std::string& l : t) {
-    if (out.empty() && !(isOp(l, "LINE") && num(l, "x1") == 0 && num(l, "y1") == 0 &&
-                         num(l, "y2") == 1800))
+    if (out.empty() &&
+        !(isOp(l, "LINE") && num(l, "x1") == 0 && num(l, "y1") == 0 && num(l, "y2") == 1800))
       continue;
     std::string line = l;
     size_t w = line.find(",\"width\":");
@@ -230,10 +230,13 @@ TEST(KelvaroCh3Fold, EveryKeyButOneErasesTheFigureBeforeTheRedraw) {
   // The unfold's first picture has the end folded over at 180 degrees, on
   // the letters of the triangle the fold left.
   Trace unfoldFirst = afterKey(t, kFoldFirstKey + 3);
-  EXPECT_EQ(count(unfoldFirst, [](const std::string& l) { return isEraseBox(l, 640, 50, 1980, 650); }), 0);
+  EXPECT_EQ(
+      count(unfoldFirst, [](const std::string& l) { return isEraseBox(l, 640, 50, 1980, 650); }),
+      0);
   bool foldedEnd = false;
   for (const auto& l : unfoldFirst)
-    if (isOp(l, "CONNECT") && !filled(l) && near(points(l).at(0), 840, 100, 0.01f)) foldedEnd = true;
+    if (isOp(l, "CONNECT") && !filled(l) && near(points(l).at(0), 840, 100, 0.01f))
+      foldedEnd = true;
   EXPECT_TRUE(foldedEnd);
   EXPECT_EQ(firstGlyph(unfoldFirst, "∠").y, 100);  // "∠ABCと同じ大きさの角をさがそう。"
 }
@@ -243,15 +246,18 @@ TEST(KelvaroCh3Fold, FoldingBackAndForthLeavesNoStalePixels) {
     std::string longWay, shortWay;  // two ways to the same angle
   };
   const std::string unfolding = kToFold + repeat("Left", 18) + " 1";
-  for (const Pair& p : {Pair{kToFold + repeat("Left", 19) + repeat("Right", 18), kToFold + " Left Right"},
-                        Pair{unfolding + repeat("Right", 19) + repeat("Left", 9), unfolding + repeat("Right", 9)}}) {
+  for (const Pair& p :
+       {Pair{kToFold + repeat("Left", 19) + repeat("Right", 18), kToFold + " Left Right"},
+        Pair{unfolding + repeat("Right", 19) + repeat("Left", 9),
+             unfolding + repeat("Right", 9)}}) {
     HeadlessRun a = runHeadless<TriangleLessons>(p.longWay);
     HeadlessRun b = runHeadless<TriangleLessons>(p.shortWay);
     ASSERT_EQ(a.status, 0);
     ASSERT_EQ(b.status, 0);
     int differ = 0;
     for (int y = 0; y < a.runtime->height(); ++y)
-      for (int x = 0; x < a.runtime->width(); ++x) differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
+      for (int x = 0; x < a.runtime->width(); ++x)
+        differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
     EXPECT_EQ(differ, 0) << p.longWay;
   }
 }
@@ -263,8 +269,9 @@ TEST(KelvaroCh3Fold, FoldReasonFollowsTheAngleTheFoldLeft) {
     bool outlined;
   };
   const std::string closing = " Space Space Space";
-  for (const Case& c : {Case{"", false}, Case{"1 Enter Space 1 1" + closing + " ", true},
-                        Case{"1 Enter Space 1" + repeat("Right", 18) + " 1" + closing + " ", false}}) {
+  for (const Case& c :
+       {Case{"", false}, Case{"1 Enter Space 1 1" + closing + " ", true},
+        Case{"1 Enter Space 1" + repeat("Right", 18) + " 1" + closing + " ", false}}) {
     HeadlessRun run = runHeadless<TriangleLessons>("3 Enter " + c.before + "2 Enter");
     ASSERT_EQ(run.status, 0);
     Trace screen = afterKey(run.trace, static_cast<int>(keyCodes(run.trace).size()));
@@ -299,6 +306,7 @@ struct Screen {
   std::vector<Discs> discs;
 };
 
+// clang-format off
 const std::vector<Screen> kScreens = {
     {"3", "1", "Space Left 1 Right 1", 4,
      {{38, 30, "教", 3}, {38, 100, "∠", 0}, {38, 170, "∠", 0}, {38, 240, "∠", 3},
@@ -351,6 +359,7 @@ const std::vector<Screen> kScreens = {
      {},
      {{50, 3, 2}, {50, 7, 2}}},
 };
+// clang-format on
 
 // The last SYMBOL drawn with its top-left at (x, y): the glyph that shows there.
 Glyph glyphAt(const Trace& t, float x, float y, std::string* first) {
@@ -370,9 +379,9 @@ std::pair<int, std::string> answerBox(const Trace& t, const BoxAt& b) {
   std::string last;
   for (size_t i = 0; i < t.size(); ++i) {
     const std::string& l = t[i];
-    if (!(isOp(l, "LINE") && num(l, "form") == 2 && num(l, "colour") == 3 &&
-          num(l, "fill") == 13 && num(l, "x1") == b.x && num(l, "y1") == b.y - 2 &&
-          num(l, "x2") == b.x + b.haba && num(l, "y2") == b.y + 46))
+    if (!(isOp(l, "LINE") && num(l, "form") == 2 && num(l, "colour") == 3 && num(l, "fill") == 13 &&
+          num(l, "x1") == b.x && num(l, "y1") == b.y - 2 && num(l, "x2") == b.x + b.haba &&
+          num(l, "y2") == b.y + 46))
       continue;
     ++drawn;
     last.clear();
