@@ -119,6 +119,7 @@ class TriangleLessons : public Framework {
   void AnswerBox(int n, const std::string& placeholder, float width, BoxStyle style = {});
   void Reveal(int n, const std::string& answer, float width, BoxStyle style = {});
   void HideBox(int n, float width, float height = 48);
+  void BoxAt(float x, float y, const std::string& text, float width, BoxStyle style);
 
   // A key-paced sequence of steps: a WaitAnyKey between two steps, none
   // after the last.
@@ -143,6 +144,10 @@ class TriangleLessons : public Framework {
                 bool outline = false);
   // Dots along AB by ArcOverSegment with TAKASA 0.
   void DottedSegment(int a, int b, float step, int colour);
+
+  // A goal screen: "<めあて>" in colour 3 at (44, 240) and the goal lines in
+  // colour 0, 65 pixels apart; no key wait.
+  void GoalScreen(std::initializer_list<const char*> goals);
 
   // Where the last NewLine started.
   float lineStartX = 0, lineStartY = 0;

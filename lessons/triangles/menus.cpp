@@ -36,39 +36,29 @@ void TriangleLessons::TriangleCh4RightTriangles() {
 
 void TriangleLessons::TriangleCh5BasicProblems() { TriangleCh5Menu(); }
 
-void TriangleLessons::TriangleCh1Goal() {
+void TriangleLessons::GoalScreen(std::initializer_list<const char*> goals) {
   ScreenClear(1760);
   XI1 = 44;
   YI1 = 240;
   NewLine(3, "<めあて>", 0);
-  NewLine(0, "二等辺三角形の底角の性質を証明しよう。", 65);
+  for (const char* goal : goals) NewLine(0, goal, 65);
 }
 
+void TriangleLessons::TriangleCh1Goal() { GoalScreen({"二等辺三角形の底角の性質を証明しよう。"}); }
+
 void TriangleLessons::TriangleCh2Goal() {
-  ScreenClear(1760);
-  XI1 = 44;
-  YI1 = 240;
-  NewLine(3, "<めあて>", 0);
-  NewLine(0, "1 二等辺三角形の頂角の二等分線の性質を証明しよう。", 65);
-  NewLine(0, "2 正三角形の定義を知り、角の性質を証明しよう。", 65);
+  GoalScreen({"1 二等辺三角形の頂角の二等分線の性質を証明しよう。",
+              "2 正三角形の定義を知り、角の性質を証明しよう。"});
 }
 
 void TriangleLessons::TriangleCh3Goal() {
-  ScreenClear(1760);
-  XI1 = 44;
-  YI1 = 240;
-  NewLine(3, "<めあて>", 0);
-  NewLine(0, "1 二等辺三角形になるための条件を調べよう。", 65);
-  NewLine(0, "2 ことがらの逆の意味を知り、正しいかどうか判断しよう。", 65);
+  GoalScreen({"1 二等辺三角形になるための条件を調べよう。",
+              "2 ことがらの逆の意味を知り、正しいかどうか判断しよう。"});
 }
 
 void TriangleLessons::TriangleCh4Goal() {
-  ScreenClear(1760);
-  XI1 = 44;
-  YI1 = 240;
-  NewLine(3, "<めあて>", 0);
-  NewLine(0, "1 2つの直角三角形が合同になるための条件を考えよう。", 65);
-  NewLine(0, "2 直角三角形の合同条件を使って問題を解こう。", 65);
+  GoalScreen({"1 2つの直角三角形が合同になるための条件を考えよう。",
+              "2 直角三角形の合同条件を使って問題を解こう。"});
 }
 
 void TriangleLessons::TriangleCh1Menu() {

@@ -65,31 +65,28 @@ void TriangleLessons::Overdraw(int colour, int n, const std::string& text) {
   YI1 = Y;
 }
 
-void TriangleLessons::AnswerBox(int n, const std::string& placeholder, float width, BoxStyle style) {
+// One AnswerBox call at (x, y): the box, its colours and its text.
+void TriangleLessons::BoxAt(float x, float y, const std::string& text, float width, BoxStyle style) {
   CCC1 = style.text;
   CCC2 = style.border;
   CCC3 = style.fill;
   HABA = width;
   TATE = style.height;
-  X = XI2 + 10;
-  Y = YI1;
-  T_A(n) = X;
-  F_A(n) = Y;
-  A_S = placeholder;
+  X = x;
+  Y = y;
+  A_S = text;
   BoxAroundText();
+}
+
+void TriangleLessons::AnswerBox(int n, const std::string& placeholder, float width, BoxStyle style) {
+  T_A(n) = XI2 + 10;
+  F_A(n) = YI1;
+  BoxAt(T_A(n), F_A(n), placeholder, width, style);
   XI2 = X;
 }
 
 void TriangleLessons::Reveal(int n, const std::string& answer, float width, BoxStyle style) {
-  CCC1 = style.text;
-  CCC2 = style.border;
-  CCC3 = style.fill;
-  HABA = width;
-  TATE = style.height;
-  X = T_A(n);
-  Y = F_A(n);
-  A_S = answer;
-  BoxAroundText();
+  BoxAt(T_A(n), F_A(n), answer, width, style);
 }
 
 void TriangleLessons::HideBox(int n, float width, float height) {
