@@ -7,29 +7,25 @@
 
 // ---- chapter 3 helpers ----
 
-void TriangleLessons::LineAt(int colour, float x, const std::string& text, float advance) {
-  CCC1 = colour;
-  X = x;
-  Y = YI1 + advance;
-  lineStartX = X;
-  lineStartY = Y;
-  AA_S = text;
-  DrawText();
-  XI2 = X;
-  YI1 = Y;
-}
-
 void TriangleLessons::TextFollowed(int colour, float x, float y, const std::string& text) {
   TextAt(colour, x, y, text);
   XI2 = X;
   YI1 = Y;
 }
 
-void TriangleLessons::IntersectionInto(int slot, int a, int b, int c, int d) {
+void TriangleLessons::LineAt(int colour, float x, const std::string& text, float advance) {
+  TextFollowed(colour, x, YI1 + advance, text);
+}
+
+void TriangleLessons::SegmentEnds(int a, int b) {
   AX = X_A(a);
   AY = Y_A(a);
   BX = X_A(b);
   BY = Y_A(b);
+}
+
+void TriangleLessons::IntersectionInto(int slot, int a, int b, int c, int d) {
+  SegmentEnds(a, b);
   CX = X_A(c);
   CY = Y_A(c);
   DX = X_A(d);
@@ -40,10 +36,7 @@ void TriangleLessons::IntersectionInto(int slot, int a, int b, int c, int d) {
 }
 
 void TriangleLessons::TicksOfLength(int a, int b, float count, int colour, float halfLength) {
-  AX = X_A(a);
-  AY = Y_A(a);
-  BX = X_A(b);
-  BY = Y_A(b);
+  SegmentEnds(a, b);
   HONSU = count;
   NAGASA = halfLength;
   AIDA = 8;

@@ -18,25 +18,8 @@ void TriangleLessons::TriangleCh3StripFigure() {
   Frame(640, 100, 12, 9, 50);
   Points({{1, 2, 5}, {2, 5, 1}, {3, 7, 5}, {4, 10, 1},
           {5, 0, 5}, {6, 12, 5}, {7, 0, 1}, {8, 12, 1}});
-  // Corners 6 and 8 mirrored in line BC.
-  AX = X_A(2);
-  AY = Y_A(2);
-  BX = X_A(3);
-  BY = Y_A(3);
-  CX = X_A(6);
-  CY = Y_A(6);
-  FootOfPerpendicular();
-  X_A(0) = EX;
-  Y_A(0) = EY;
-  X_A(9) = 2 * X_A(0) - X_A(6);
-  Y_A(9) = 2 * Y_A(0) - Y_A(6);
-  CX = X_A(8);
-  CY = Y_A(8);
-  FootOfPerpendicular();
-  X_A(0) = EX;
-  Y_A(0) = EY;
-  X_A(10) = 2 * X_A(0) - X_A(8);
-  Y_A(10) = 2 * Y_A(0) - Y_A(8);
+  StripMirrorInBC(9, 6);
+  StripMirrorInBC(10, 8);
   // The moving points start flat; the apex of the copy starts on A.
   X_A(11) = X_A(6);
   Y_A(11) = Y_A(6);
@@ -44,6 +27,26 @@ void TriangleLessons::TriangleCh3StripFigure() {
   Y_A(12) = Y_A(8);
   X_A(13) = X_A(1);
   Y_A(13) = Y_A(1);
+}
+
+// The mirror image of point `from` in line BC: twice the foot of the
+// perpendicular (kept in slot 0) minus the point.
+void TriangleLessons::StripMirrorInBC(int slot, int from) {
+  SegmentEnds(2, 3);
+  CX = X_A(from);
+  CY = Y_A(from);
+  FootOfPerpendicular();
+  X_A(0) = EX;
+  Y_A(0) = EY;
+  X_A(slot) = 2 * X_A(0) - X_A(from);
+  Y_A(slot) = 2 * Y_A(0) - Y_A(from);
+}
+
+void TriangleLessons::StripEqualAngles() {
+  const AngleStyle equalAngle = Sector(50, 9);
+  AngleAt(2, 3, 1, equalAngle);  // ∠ABC
+  AngleAt(2, 4, 3, equalAngle);  // ∠DBC
+  AngleAt(3, 1, 2, equalAngle);  // ∠ACB
 }
 
 void TriangleLessons::ClosedOutline(std::initializer_list<int> slots) {
@@ -172,13 +175,10 @@ void TriangleLessons::TriangleCh3S1PaperStripFold() {
     TriangleCh3MoveEnd(true);
   }
 
-  const AngleStyle equalAngle = Sector(50, 9);
   Steps({[&] { TriangleCh3FoldedFigure(); },
          [&] {
            NewLine(0, "∠ABC=∠DBC=∠ACB", 70);
-           AngleAt(2, 3, 1, equalAngle);
-           AngleAt(2, 4, 3, equalAngle);
-           AngleAt(3, 1, 2, equalAngle);
+           StripEqualAngles();
          },
          [&] {
            NewLine(3, "∠ABC=∠ACB", 70);
@@ -197,10 +197,7 @@ void TriangleLessons::TriangleCh3S2FoldReason() {
   // The end's flat place is outlined or not as the last fold left KAKUDO.
   TriangleCh3UnfoldStep();
   TriangleCh3FoldedFigure();
-  const AngleStyle equalAngle = Sector(50, 9);
-  AngleAt(2, 3, 1, equalAngle);
-  AngleAt(2, 4, 3, equalAngle);
-  AngleAt(3, 1, 2, equalAngle);
+  StripEqualAngles();
 
   XI1 = 38;
   YI1 = 30;
@@ -221,10 +218,7 @@ void TriangleLessons::TriangleCh3S2FoldReason() {
   for (auto [from, to] : {std::pair{1, 3}, std::pair{2, 4}}) {
     M = from;
     N = to;
-    AX = X_A(M);
-    AY = Y_A(M);
-    BX = X_A(N);
-    BY = Y_A(N);
+    SegmentEnds(M, N);
     A = 1;
     B = 1;
     HONSU = 1;

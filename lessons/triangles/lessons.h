@@ -183,6 +183,12 @@ class TriangleLessons : public Framework {
   void FilledPolygon(std::initializer_list<int> slots, int fill = 13);
   // The flat place of the strip's end, dotted: C-6, 6-8, B-8.
   void StripFlatPlaceDots();
+  // The corners 6 and 8 of the strip mirrored in line BC, into `slot`.
+  void StripMirrorInBC(int slot, int from);
+  // The three equal angles of the folded strip: ∠ABC, ∠DBC, ∠ACB.
+  void StripEqualAngles();
+  // AX, AY, BX, BY from point slots a and b.
+  void SegmentEnds(int a, int b);
   // The intersection of line a-b with line c-d, into slot `slot`.
   void IntersectionInto(int slot, int a, int b, int c, int d);
   // Ticks on AB with a given half-length.
