@@ -49,11 +49,11 @@ void TriangleLessons::StripEqualAngles() {
   AngleAt(3, 1, 2, equalAngle);  // ∠ACB
 }
 
-void TriangleLessons::ClosedOutline(std::initializer_list<int> slots) {
+void TriangleLessons::ClosedOutline(std::initializer_list<int> slots, int colour) {
   std::vector<rt::Point> points;
   for (int s : slots) points.push_back({X_A(s), Y_A(s)});
   points.push_back(points.front());
-  CONNECT(points, 0, false, 0);
+  CONNECT(points, colour, false, 0);
 }
 
 void TriangleLessons::FilledPolygon(std::initializer_list<int> slots, int fill) {
@@ -161,6 +161,10 @@ void TriangleLessons::TriangleCh3S1PaperStripFold() {
     TriangleCh3FoldKey();
     TriangleCh3MoveEnd(false);
   }
+  // The unfold's first picture has the end folded over. An end that "1"
+  // left elsewhere is undrawn first, so that it does not show twice; the
+  // picture draws again what the undrawing takes from the strip's edges.
+  if (KAKUDO != 180) ClosedOutline({11, 12, 2, 3}, 15);
   // The letters come in the colour of the task line (CCC1 is still 3).
   TrianglePolygon(1, 2, 3);
   NewLine(0, "∠ABCと同じ大きさの角をさがそう。", 70);

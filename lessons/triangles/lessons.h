@@ -179,7 +179,7 @@ class TriangleLessons : public Framework {
   // Slot `slot` by PointOnArc from slot z0 (folded, 180) to slot z1 (flat, 0).
   void StripPointOnArc(int slot, int z0, int z1);
   // Closed outline or filled polygon through point slots, first one repeated.
-  void ClosedOutline(std::initializer_list<int> slots);
+  void ClosedOutline(std::initializer_list<int> slots, int colour = 0);
   void FilledPolygon(std::initializer_list<int> slots, int fill = 13);
   // The flat place of the strip's end, dotted: C-6, 6-8, B-8.
   void StripFlatPlaceDots();

@@ -246,10 +246,13 @@ TEST(KelvaroCh3Fold, FoldingBackAndForthLeavesNoStalePixels) {
     std::string longWay, shortWay;  // two ways to the same angle
   };
   const std::string unfolding = kToFold + repeat("Left", 18) + " 1";
+  // The unfold's first picture is the same whatever angle the fold ended at.
   for (const Pair& p :
        {Pair{kToFold + repeat("Left", 19) + repeat("Right", 18), kToFold + " Left Right"},
         Pair{unfolding + repeat("Right", 19) + repeat("Left", 9),
-             unfolding + repeat("Right", 9)}}) {
+             unfolding + repeat("Right", 9)},
+        Pair{kToFold + repeat("Left", 3) + " 1", unfolding},
+        Pair{kToFold + " 1", unfolding}}) {
     HeadlessRun a = runHeadless<TriangleLessons>(p.longWay);
     HeadlessRun b = runHeadless<TriangleLessons>(p.shortWay);
     ASSERT_EQ(a.status, 0);
