@@ -191,7 +191,7 @@ class Framework : public ProgramState {
   void SETFONTITALIC(int on) { rt.SETFONTITALIC(on); }
   void SETDRAWWIDTH(float width, Loc where = Loc::current()) { rt.SETDRAWWIDTH(width, where); }
   float GETDRAWWIDTH() const { return rt.GETDRAWWIDTH(); }
-  std::string INKEY() { return rt.INKEY(); }
+  std::string INKEY(Loc where = Loc::current()) { return rt.INKEY(where); }
   float RND() { return rt.RND(); }
   // The calculation check at a step boundary.
   void CHECK(Loc where = Loc::current()) { rt::calcCheck(where); }

@@ -318,17 +318,23 @@ void Runtime::SETDRAWWIDTH(float width, std::source_location where) {
 void Runtime::present() {
   if (!dirty_) return;
   display_->present(surface_);
+  calcForget();
   dirty_ = false;
 }
 
-std::string Runtime::INKEY() {
+std::string Runtime::INKEY(std::source_location where) {
+  if (keyWaitHook_) keyWaitHook_();
+  // A step boundary: the program's own arithmetic is checked first; what
+  // the window system leaves in the flags is not the program's.
+  calcCheck(where);
   present();
   int k = display_->poll();
   if (k < 0) {
     display_->idle();
     k = display_->poll();
-    if (k < 0) return "";
   }
+  calcForget();
+  if (k < 0) return "";
   emit("{\"op\":\"KEY\",\"code\":" + std::to_string(k) + "}");
   if (!options_.shots.empty()) {
     char name[32];

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -113,7 +114,7 @@ class Runtime {
 
   // ---- keys ----
   // "" when no key waits (after idling briefly), else one character.
-  std::string INKEY();
+  std::string INKEY(std::source_location where = std::source_location::current());
   // The error screen's endless wait: returns never; throws ProgramEnd.
   [[noreturn]] void holdUntilClosed();
 
@@ -148,6 +149,9 @@ class Runtime {
   // Tests: queue keys or a window close on a test runtime.
   void pushKeys(const std::vector<int>& keys);
   void pushClose();
+  // Benchmarks and key drivers: called each time the program asks for a
+  // key, before the queue is polled; it may queue keys or a close.
+  void setKeyWaitHook(std::function<void()> hook) { keyWaitHook_ = std::move(hook); }
 
  private:
   void init(int width, int height);
@@ -178,6 +182,7 @@ class Runtime {
   std::optional<uint32_t> seed_;
   struct Fonts;
   std::unique_ptr<Fonts> fonts_;
+  std::function<void()> keyWaitHook_;
 };
 
 // JSON text of a number as the program passed it (shortest form).

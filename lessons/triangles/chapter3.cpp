@@ -13,10 +13,6 @@ void TriangleLessons::TextFollowed(int colour, float x, float y, const std::stri
   YI1 = Y;
 }
 
-void TriangleLessons::LineAt(int colour, float x, const std::string& text, float advance) {
-  TextFollowed(colour, x, YI1 + advance, text);
-}
-
 void TriangleLessons::SegmentEnds(int a, int b) {
   AX = X_A(a);
   AY = Y_A(a);
@@ -33,16 +29,6 @@ void TriangleLessons::IntersectionInto(int slot, int a, int b, int c, int d) {
   LineIntersection();
   X_A(slot) = AX2;
   Y_A(slot) = AY2;
-}
-
-void TriangleLessons::TicksOfLength(int a, int b, float count, int colour, float halfLength) {
-  SegmentEnds(a, b);
-  HONSU = count;
-  NAGASA = halfLength;
-  AIDA = 8;
-  ITI = 0;
-  CCC2 = colour;
-  EqualLengthTicks();
 }
 
 // ---- screens ----
@@ -64,19 +50,19 @@ void TriangleLessons::TriangleCh3S3EqualAnglesProof() {
            AngleAt(2, 3, 1, baseAngle);
            AngleAt(3, 1, 2, baseAngle);
          },
-         [&] { LineAt(0, XI1 + 81, "仮定…"); },
+         [&] { IndentedLine(0, "仮定…", 81, 50); },
          [&] { SameLine(5, "∠B=∠C"); },
          [&] { SameLine(0, "結論…", 76); },
          [&] { SameLine(5, "AB=AC"); },
          [&] {
            NewLine(0, "(2)∠Aの二等分線ADをひくと、どの三角形と", 70);
-           LineAt(0, XI1 + 81, "どの三角形の合同を示せばよいですか。");
+           IndentedLine(0, "どの三角形の合同を示せばよいですか。", 81, 50);
            Segment(1, 4, 0);
            Label(0, 4, -14, 10, "D");
            AngleDot(1, 2, 4, 80, 8, 3);
            AngleDot(1, 4, 3, 80, 8, 3);
          },
-         [&] { LineAt(5, XI1 + 81, "△ABDと△ACD"); },
+         [&] { IndentedLine(5, "△ABDと△ACD", 81, 50); },
          [&] { NewLine(0, "(3)証明しよう。", 70); },
          [&] {
            EraseBox(0, 100, GX1, GY2);
@@ -252,8 +238,8 @@ void TriangleLessons::TriangleCh3S6Question2Answer() {
            AngleAt(3, 1, 2, first);
          },
          [&] {
-           TicksOfLength(1, 2, 1, 5, 20);
-           TicksOfLength(1, 3, 1, 5, 20);
+           TicksOn(1, 2, 1, 5, 20);
+           TicksOn(1, 3, 1, 5, 20);
          },
          [&] {
            NewLine(0, "∠B=∠Cより、△ABCは");
@@ -275,7 +261,7 @@ void TriangleLessons::TriangleCh3S6Question2Answer() {
          },
          [&] {
            Reveal(2, "BC=CA", 190);
-           TicksOfLength(2, 3, 1, 5, 20);
+           TicksOn(2, 3, 1, 5, 20);
          }});
 }
 
@@ -317,13 +303,13 @@ void TriangleLessons::TriangleCh3S7Converse() {
            YI1 = 30;
            NewLine(0, "課題 次のことがらの逆をいいなさい。また、それは正しいですか。", 0);
            NewLine(0, "(1)△ABCと△DEFで、△ABC≡△DEF ならば");
-           LineAt(0, XI1 + 114, "AB=DE,BC=EF,CA=FDである。");
+           IndentedLine(0, "AB=DE,BC=EF,CA=FDである。", 114, 50);
            NewLine(0, "(2)x=2,y=3 ならば x+y=5である。");
            NewLine(3, "<解答>");
          },
          [&] {
            NewLine(0, "(1)△ABCと△DEFで、AB=DE,BC=EF,CA=FD ならば");
-           LineAt(0, XI1 + 114, "△ABC≡△DEFである。");
+           IndentedLine(0, "△ABC≡△DEFである。", 114, 50);
          },
          [&] { SameLine(3, "正しい", 20); },
          [&] { NewLine(0, "(2)x+y=5 ならば x=2,y=3である。"); },
@@ -348,13 +334,13 @@ void TriangleLessons::TriangleCh3S8Question3Answer() {
            XI1 = XI0 + 54;
            YI1 = 30;
            NewLine(3, "<問3 解答>", 0);
-           LineAt(3, XI0, "(1)");
+           IndentedLine(3, "(1)", XI0 - XI1, 50);
          },
          [&] { SameLine(0, "右の図で、∠a=∠b　ならば　l∥m"); },
          [&] {
            NewLine(3, "正しい");
            SameLine(0, "(錯角が等しいから平行)");
-           LineAt(3, XI0, "(2)", 70);
+           IndentedLine(3, "(2)", XI0 - XI1, 70);
          },
          [&] {
            SameLine(0, "2つの三角形の面積が等しい ならば");
@@ -363,7 +349,7 @@ void TriangleLessons::TriangleCh3S8Question3Answer() {
          [&] {
            SameLine(3, "正しくない");
            NewLine(0, "(反例…底辺と高さが等しい直角三角形と鋭角三角形)");
-           LineAt(3, XI0, "(3)", 70);
+           IndentedLine(3, "(3)", XI0 - XI1, 70);
          },
          [&] { SameLine(0, "x>3　ならば　x≧5"); },
          [&] {

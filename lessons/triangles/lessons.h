@@ -191,10 +191,40 @@ class TriangleLessons : public Framework {
   void SegmentEnds(int a, int b);
   // The intersection of line a-b with line c-d, into slot `slot`.
   void IntersectionInto(int slot, int a, int b, int c, int d);
-  // Ticks on AB with a given half-length.
-  void TicksOfLength(int a, int b, float count, int colour, float halfLength);
-  // A new line at a left edge other than XI1; a text at a position that the
-  // TextCursor follows.
-  void LineAt(int colour, float x, const std::string& text, float advance = 50);
+  // A text at a position that the TextCursor follows.
   void TextFollowed(int colour, float x, float y, const std::string& text);
+
+  // ---- chapter 4 and 5 helpers ----
+  // The flip and the slide of the right triangles (one state each).
+  void TriangleCh4S2FlipStep();
+  void TriangleCh4SlideStep();
+  void TriangleCh4S4Figure();
+  void TriangleCh5S2Figure();
+  // A text line at XI1 + indent (negative: left of the margin), `advance`
+  // below the current line; then XI2 = X, YI1 = Y.
+  void IndentedLine(int colour, const std::string& text, float indent, float advance);
+  // An AnswerBox that opens its line at the margin XI1, `advance` below.
+  void MarginAnswerBox(int n, const std::string& placeholder, float width, float advance);
+  // A TextInBox at (x, y); then XI2 = X, YI1 = Y.
+  void TextBoxAt(float x, float y, float width, float height, const std::string& text,
+                 int textColour, int border, int fill);
+  // Equal-length ticks on AB with a tick half-length and a shift of their own.
+  void TicksOn(int a, int b, float count, int colour, float half, float iti = 0);
+  // A filled equal-angle sector (radius 50, border 0, ITI 1, no label);
+  // the letter colour CCC1 stays as it is.
+  void SectorAt(int vertex, int p1, int p2, int fill);
+  // The dotted half-ellipse with its "○" over an equal side from `base`
+  // to `apex` (TAKASA 50, a dot every 5 degrees).
+  void EqualSideArc(int base, int apex, float houkou, int colour);
+  // A foot of a perpendicular: from point c to the line ab, into `slot`.
+  void FootInto(int slot, int a, int b, int c);
+  // The key wait of a motion loop: the hint by PauseWithMessage, then "1"
+  // ends the loop (AINP = 1) and any other key erases the figure area.
+  void MotionPause(const std::string& hint);
+  // A pair of congruent right triangles from `first` (A, B, C, D, E, F in
+  // six slots) with its number box and the ticks on its hypotenuses.
+  void TriangleCh4S4Pair(int first, const std::string& number);
+  // A problem page's title box at the TextCursor, and a problem's badge.
+  void ProblemTitle();
+  void ProblemBadge(float x, float y, const std::string& number);
 };

@@ -143,4 +143,15 @@ TEST(Headless, MissingFontIsAClearMessageNamingThePackage) {
   fs::remove(err);
 }
 
+TEST(Window, WaitsQuietlyAndEndsWhenClosed) {
+  // A real window on a virtual display: the program waits at its main menu
+  // without a runtime error until the window is closed (SIGTERM reaches it
+  // as the window's close request).
+  if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+  int rc = std::system((std::string("xvfb-run -a -s '-screen 0 1500x800x24' timeout --preserve-status -s TERM 3 ") +
+                        LESSON_BIN_DIR + "/kelvaro 2>/dev/null")
+                           .c_str());
+  EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 0);
+}
+
 }  // namespace
