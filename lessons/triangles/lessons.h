@@ -227,4 +227,38 @@ class TriangleLessons : public Framework {
   // A problem page's title box at the TextCursor, and a problem's badge.
   void ProblemTitle();
   void ProblemBadge(float x, float y, const std::string& number);
+
+  // ---- chapter 1 and 2 helpers (chapter1.cpp, chapter2.cpp) ----
+  // A text at a position that the TextCursor follows (XI2 = X, YI1 = Y);
+  // its start is kept like a NewLine's.
+  void TextLine(int colour, float x, float y, const std::string& text);
+  // A NewLine whose left edge is XI1 + dx.
+  void NewLineAt(int colour, float dx, const std::string& text, float advance = 50);
+  // The frame (840, 50, 8 x 10, SIZE 50) and points A(4,9), B(1,1), C(7,1),
+  // D(4,1) of the usual isosceles triangle, then pen width 5.
+  void StandardIsoscelesTriangle();
+  // A filled circle of `radius` on point `slot`.
+  void Disc(int slot, float radius, int colour);
+  // A compass arc at point p through point q: the compass-point disc, then
+  // an arc of radius |pq| spanning 0.08 of a turn centred on the direction
+  // of q, found by AngleRays (ITI -1) on rays p-z1, p-z2; `towardsZ2` picks
+  // HH1 (ray p-z2) rather than HH2 (ray p-z1).
+  void CompassArc(int p, int q, int z1, int z2, bool towardsZ2);
+  // Dots along AB by ArcOverSegment with TAKASA 0 and HOUKOU -1: they run
+  // from b to a.
+  void DottedUpright(int a, int b, float step, int colour);
+  // Equal-length ticks on AB shifted by `shift` along AB (ITI).
+  void ShiftedTicks(int a, int b, float count, int colour, float shift);
+  // The base-angle practice: one case of practice 1 or 2, and its figure.
+  void PracticeCase(int practice);
+  void PracticeFigure(int practice);
+  // The second point of a ray from `slot` at `degrees` above the rightward
+  // direction, `length` pixels out, into (x, y).
+  void RayPoint(int slot, float degrees, float length, float& x, float& y);
+  // Apex A (slot 1) of the triangle on base B (slot 2), C (slot 3) with base
+  // angles of `degrees`: LineIntersection of the rays from B and C, each
+  // given by its point 8 SIZE out.
+  void ApexOverBase(float degrees);
+  // The distance in pixels between points p and q.
+  float Distance(int p, int q);
 };
