@@ -7,12 +7,6 @@
 
 // ---- chapter 3 helpers ----
 
-void TriangleLessons::TextFollowed(int colour, float x, float y, const std::string& text) {
-  TextAt(colour, x, y, text);
-  XI2 = X;
-  YI1 = Y;
-}
-
 void TriangleLessons::SegmentEnds(int a, int b) {
   AX = X_A(a);
   AY = Y_A(a);
@@ -37,14 +31,12 @@ void TriangleLessons::TriangleCh3S3EqualAnglesProof() {
   const AngleStyle baseAngle = Sector(40, 3);
   Steps({[&] {
            ScreenClear();
-           Frame(840, 50, 8, 10, 50);
-           Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
-           SETDRAWWIDTH(5);
+           StandardIsoscelesTriangle();
            TrianglePolygon(1, 2, 3);  // letters in the colour the menu's entry left (5)
            XI1 = 38;
            YI1 = 30;
-           TextFollowed(3, XI1, YI1, "△ABCで、∠B=∠C ならば AB=AC である。");
-           TextFollowed(0, XI1, 100, "(1)仮定と結論をいいなさい。");
+           TextLine(3, XI1, YI1, "△ABCで、∠B=∠C ならば AB=AC である。");
+           TextLine(0, XI1, 100, "(1)仮定と結論をいいなさい。");
            Ticks(1, 2, 1, 5);
            Ticks(1, 3, 1, 5);
            AngleAt(2, 3, 1, baseAngle);
@@ -67,7 +59,7 @@ void TriangleLessons::TriangleCh3S3EqualAnglesProof() {
          [&] {
            EraseBox(0, 100, GX1, GY2);
            AngleDot(4, 1, 2, 40, 12, 7);  // ∠ADB
-           TextFollowed(0, XI1, 100, "  <証明>");
+           TextLine(0, XI1, 100, "  <証明>");
            SameLine(0, "△ABDと△ACDで、", 30);
            NewLine(0, "ADは∠Aの二等分線だから、", 55);
            SameLine(0, "∠BAD=");
@@ -113,7 +105,7 @@ void TriangleLessons::TriangleCh3S4IsoscelesCondition() {
            TrianglePolygon(1, 2, 3);  // letters in the colour the menu's entry left (5)
            XI1 = 38;
            YI1 = 30;
-           TextFollowed(5, XI1, YI1, "<二等辺三角形になるための条件>");
+           TextLine(5, XI1, YI1, "<二等辺三角形になるための条件>");
            AngleAt(2, 3, 1, baseAngle);
            AngleAt(3, 1, 2, baseAngle);
            NewLine(0, "三角形の2つの角が等しければ、", 60);
@@ -130,7 +122,7 @@ void TriangleLessons::TriangleCh3S4IsoscelesCondition() {
            SameLine(0, " ならば ");
            SameLine(3, "AB=AC");
          },
-         [&] { TextFollowed(7, 360, 590, "教科書P134 問1　をしなさい。"); }});
+         [&] { TextLine(7, 360, 590, "教科書P134 問1　をしなさい。"); }});
 }
 
 void TriangleLessons::TriangleCh3S5Question1Answer() {
@@ -140,7 +132,7 @@ void TriangleLessons::TriangleCh3S5Question1Answer() {
            XI1 = 36;
            YI1 = 30;
            SETDRAWWIDTH(5);
-           TextFollowed(3, XI1, YI1, "<問1　解答>");
+           TextLine(3, XI1, YI1, "<問1　解答>");
            Frame(720, 50, 8, 10, 50);
            Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}});
            // The figure is constructed: base angles of 70 degrees, bisectors at 35.
@@ -212,7 +204,7 @@ void TriangleLessons::TriangleCh3S5Question1Answer() {
          [&] { Reveal(3, "∠ACB", 114); },
          [&] { Reveal(4, "∠PCB", 114); },
          [&] { Reveal(5, "2つの角が等しい", 304); },
-         [&] { TextFollowed(7, 360, 590, "教科書P134 問2　をしなさい。"); }});
+         [&] { TextLine(7, 360, 590, "教科書P134 問2　をしなさい。"); }});
 }
 
 void TriangleLessons::TriangleCh3S6Question2Answer() {
@@ -324,7 +316,7 @@ void TriangleLessons::TriangleCh3S7Converse() {
            SameLine(0, "という。");
          },
          [&] { NewLine(3, "正しくないときは、反例を1つ示せばよい。"); },
-         [&] { TextFollowed(7, 360, 620, "教科書P135 問3　をしなさい。"); }});
+         [&] { TextLine(7, 360, 620, "教科書P135 問3　をしなさい。"); }});
 }
 
 void TriangleLessons::TriangleCh3S8Question3Answer() {

@@ -67,17 +67,7 @@ void TriangleLessons::StripFlatPlaceDots() {
   for (auto [from, to] : {std::pair{3, 6}, std::pair{6, 8}, std::pair{2, 8}}) {
     A = from;
     B = to;
-    ZX0 = X_A(A);
-    ZY0 = Y_A(A);
-    ZX1 = X_A(B);
-    ZY1 = Y_A(B);
-    TAKASA = 0;
-    HOUKOU = -1;
-    NAKA = 0;
-    HABA = 5;
-    CCC2 = 0;
-    AAA_S = "";
-    ArcOverSegment();
+    DottedUpright(A, B, 5, 0);
   }
 }
 

@@ -43,7 +43,7 @@ void TriangleLessons::TriangleCh4S1HypotenuseAcuteAngle() {
            NewLine(5, "斜辺", 70);
            U_A(1) = XI2 + 36;
            SameLine(0, "…辺AB,DEのように");
-           TextFollowed(0, U_A(1), YI1 + 50, "直角三角形の直角に対する辺");
+           TextLine(0, U_A(1), YI1 + 50, "直角三角形の直角に対する辺");
          },
          [&] { NewLine(5, "2つの直角三角形は、斜辺と1つの鋭角がそれぞれ等しいとき合同", 70); }});
 }

@@ -191,8 +191,6 @@ class TriangleLessons : public Framework {
   void SegmentEnds(int a, int b);
   // The intersection of line a-b with line c-d, into slot `slot`.
   void IntersectionInto(int slot, int a, int b, int c, int d);
-  // A text at a position that the TextCursor follows.
-  void TextFollowed(int colour, float x, float y, const std::string& text);
 
   // ---- chapter 4 and 5 helpers ----
   // The flip and the slide of the right triangles (one state each).
