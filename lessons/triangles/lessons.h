@@ -154,6 +154,46 @@ class TriangleLessons : public Framework {
   // Where the last NewLine started.
   float lineStartX = 0, lineStartY = 0;
 
+  // ---- chapter 3 helpers ----
+  // An angle mark without a label: a filled sector (border 0), or arcs.
+  static AngleStyle Sector(float radius, int fill) {
+    AngleStyle s;
+    s.count = 0;
+    s.radius = radius;
+    s.border = 0;
+    s.fill = fill;
+    return s;
+  }
+  static AngleStyle Arcs(float count, float radius, int colour) {
+    AngleStyle s = Sector(radius, colour);
+    s.count = count;
+    return s;
+  }
+  // The paper strip of chapter 3's first two screens (chapter3_strip.cpp).
+  void TriangleCh3StripFigure();
+  void TriangleCh3S1FoldStep();
+  void TriangleCh3UnfoldStep();
+  void TriangleCh3FoldedFigure();
+  // The strip's moving corners (and, in the unfold, the moving apex) for KAKUDO.
+  void TriangleCh3MoveEnd(bool withApex);
+  // One key of a fold loop: the hint, the key, the erase, the new KAKUDO.
+  void TriangleCh3FoldKey();
+  // Slot `slot` by PointOnArc from slot z0 (folded, 180) to slot z1 (flat, 0).
+  void StripPointOnArc(int slot, int z0, int z1);
+  // Closed outline or filled polygon through point slots, first one repeated.
+  void ClosedOutline(std::initializer_list<int> slots, int colour = 0);
+  void FilledPolygon(std::initializer_list<int> slots, int fill = 13);
+  // The flat place of the strip's end, dotted: C-6, 6-8, B-8.
+  void StripFlatPlaceDots();
+  // The corners 6 and 8 of the strip mirrored in line BC, into `slot`.
+  void StripMirrorInBC(int slot, int from);
+  // The three equal angles of the folded strip: ∠ABC, ∠DBC, ∠ACB.
+  void StripEqualAngles();
+  // AX, AY, BX, BY from point slots a and b.
+  void SegmentEnds(int a, int b);
+  // The intersection of line a-b with line c-d, into slot `slot`.
+  void IntersectionInto(int slot, int a, int b, int c, int d);
+
   // ---- chapter 4 and 5 helpers ----
   // The flip and the slide of the right triangles (one state each).
   void TriangleCh4S2FlipStep();
