@@ -13,10 +13,6 @@ void TriangleLessons::TextLine(int colour, float x, float y, const std::string& 
   YI1 = Y;
 }
 
-void TriangleLessons::NewLineAt(int colour, float dx, const std::string& text, float advance) {
-  TextLine(colour, XI1 + dx, YI1 + advance, text);
-}
-
 void TriangleLessons::StandardIsoscelesTriangle() {
   Frame(840, 50, 8, 10, 50);
   Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
@@ -137,7 +133,7 @@ void TriangleLessons::TriangleCh1S1RightAngleInSemicircle() {
       },
       [&] {
         NewLine(3, "① 二等辺三角形とは、");
-        NewLineAt(3, 63, "2つの辺が等しい三角形");
+        NewLine(3, "2つの辺が等しい三角形", 50, 63);
       },
       [&] {
         EraseBox(0, YI1 + 50, GGX, YI1 + 200);
@@ -166,19 +162,19 @@ void TriangleLessons::TriangleCh1S2BaseAngleProof() {
         AngleAt(2, 3, 1, baseAngle);
         AngleAt(3, 1, 2, baseAngle);
       },
-      [&] { NewLineAt(0, 81, "仮定…"); },
+      [&] { NewLine(0, "仮定…", 50, 81); },
       [&] { SameLine(5, "AB=AC"); },
       [&] { SameLine(0, "結論…", 76); },
       [&] { SameLine(5, "∠B=∠C"); },
       [&] {
         NewLine(0, "(2)∠Aの二等分線ADをひくと、どの三角形と", 70);
-        NewLineAt(0, 81, "どの三角形の合同を示せばよいですか。");
+        NewLine(0, "どの三角形の合同を示せばよいですか。", 50, 81);
         Segment(1, 4, 0);
         Label(0, 4, -14, 10, "D");
         AngleDot(1, 2, 4, 80, 8, 3);
         AngleDot(1, 4, 3, 80, 8, 3);
       },
-      [&] { NewLineAt(5, 81, "△ABDと△ACD"); },
+      [&] { NewLine(5, "△ABDと△ACD", 50, 81); },
       [&] { NewLine(0, "(3)証明しよう。", 70); },
       [&] {  // the proof with its boxes
         EraseBox(0, 100, 840, 550);
@@ -250,7 +246,7 @@ void TriangleLessons::TriangleCh1S3Terms() {
         Ticks(1, 3, 1, 3);
       },
       [&] { Reveal(1, "2つの辺が等しい", 304); },
-      [&] { NewLineAt(5, -38, "2  <頂角、底角、底辺>", 60); },
+      [&] { NewLine(5, "2  <頂角、底角、底辺>", 60, -38); },
       [&] { AngleAt(1, 2, 3, {.count = 1, .radius = 80, .fill = 3, .labelColour = 3, .label = "頂角"}); },
       [&] { AngleAt(2, 3, 1, {.count = 1, .radius = 50, .fill = 3, .labelColour = 3, .label = "底角"}); },
       [&] { AngleAt(3, 1, 2, {.count = 1, .radius = 50, .fill = 3, .labelColour = 3, .label = "底角"}); },
@@ -271,10 +267,10 @@ void TriangleLessons::TriangleCh1S3Terms() {
       [&] { Reveal(2, "底角", 76); },
       [&] {
         Reveal(3, "底辺", 76);
-        NewLineAt(5, -38, "3 定理", 60);
+        NewLine(5, "3 定理", 60, -38);
         SameLine(0, "…証明されたことがらのうち、");
         NewLine(0, "証明の根拠としてよく使われるもの", 55);
-        NewLineAt(5, -38, "4 二等辺三角形の底角", 60);
+        NewLine(5, "4 二等辺三角形の底角", 60, -38);
         NewLine(3, "定理　二等辺三角形の2つの");
         AnswerBox(1, "①", 76, BoxStyle{5, 0, 13, 48});
         SameLine(3, "は等しい。", 10);
@@ -336,7 +332,7 @@ void TriangleLessons::PracticeCase(int practice) {
                 practice == 1 ? "練習１　図で、△ABCは印をつけた辺が等しい二等辺三角形である。"
                               : "練習2　図で、△ABCは印をつけた辺が等しい二等辺三角形である。",
                 0);
-        NewLineAt(3, 152, "∠xの大きさを求めなさい。");
+        NewLine(3, "∠xの大きさを求めなさい。", 50, 152);
       },
       [&] {
         NewLine(0, "二等辺三角形の2つの底角は等しいから", 100);
@@ -376,20 +372,20 @@ void TriangleLessons::TriangleCh1S5Question2Answer() {
         XI1 = 114;
         YI1 = 30;
         NewLine(3, "<問2　解答>", 0);
-        NewLineAt(3, -76, "(1)");
+        NewLine(3, "(1)", 50, -76);
         SameLine(0, "2x+90%=180%");
         NewLine(0, "2x=180%-90%=90%");
         NewLine(5, "x=45%");
       },
       [&] {
-        NewLineAt(3, -76, "(2)");
+        NewLine(3, "(2)", 50, -76);
         SameLine(0, "x+2*65%=180%");
         NewLine(0, "x+130%=180%");
         NewLine(0, "x=180%-130%=");
         SameLine(5, "50%");
       },
       [&] {
-        NewLineAt(3, -76, "(3)");
+        NewLine(3, "(3)", 50, -76);
         SameLine(0, "底角の大きさは、");
         NewLine(0, "180%-145%=35%");
         NewLine(0, "x+2*35%=180%");
@@ -421,7 +417,7 @@ void TriangleLessons::TriangleCh1S5Question2Answer() {
       [&] {
         XI1 = 608;
         YI1 = 30;
-        NewLineAt(3, -76, "(4)", 0);
+        NewLine(3, "(4)", 0, -76);
         SameLine(0, "AB=AC だから ∠C=42%");
         NewLine(0, "二等辺三角形BDAで、");
         NewLine(0, "(180%-42%)/2=138%/2=69%");

@@ -97,7 +97,7 @@ void TriangleLessons::TriangleCh2S2Question4Answer() {
       [&] {
         NewLine(3, "  <二等辺三角形の頂角の二等分線>", 90);
         NewLine(5, "二等辺三角形の頂角の二等分線は、");
-        NewLineAt(5, 304, "底辺を垂直に2等分する。");
+        NewLine(5, "底辺を垂直に2等分する。", 50, 304);
         NewLine(0, "AB=AC,∠BAD=∠CAD ならば AD⊥BC,BD=CD");
         Ticks(2, 4, 3, 5);
         Ticks(3, 4, 3, 5);
@@ -164,8 +164,8 @@ void TriangleLessons::TriangleCh2S3Question5Answer() {
       [&] {
         NewLine(3, "(2)", 60);
         SameLine(0, "△CABは二等辺三角形で、CEは頂角の二等分線だから");
-        NewLineAt(0, 76, "底辺ABを垂直に2等分する。");
-        NewLineAt(0, 76, "したがって、CDは線分ABの垂直二等分線である。");
+        NewLine(0, "底辺ABを垂直に2等分する。", 50, 76);
+        NewLine(0, "したがって、CDは線分ABの垂直二等分線である。", 50, 76);
         RightAngleAt(5, 1, 3, 40, 5);
         Ticks(1, 5, 4, 5, -20);
         Ticks(2, 5, 4, 5, -20);

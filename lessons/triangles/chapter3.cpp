@@ -42,19 +42,19 @@ void TriangleLessons::TriangleCh3S3EqualAnglesProof() {
            AngleAt(2, 3, 1, baseAngle);
            AngleAt(3, 1, 2, baseAngle);
          },
-         [&] { IndentedLine(0, "仮定…", 81, 50); },
+         [&] { NewLine(0, "仮定…", 50, 81); },
          [&] { SameLine(5, "∠B=∠C"); },
          [&] { SameLine(0, "結論…", 76); },
          [&] { SameLine(5, "AB=AC"); },
          [&] {
            NewLine(0, "(2)∠Aの二等分線ADをひくと、どの三角形と", 70);
-           IndentedLine(0, "どの三角形の合同を示せばよいですか。", 81, 50);
+           NewLine(0, "どの三角形の合同を示せばよいですか。", 50, 81);
            Segment(1, 4, 0);
            Label(0, 4, -14, 10, "D");
            AngleDot(1, 2, 4, 80, 8, 3);
            AngleDot(1, 4, 3, 80, 8, 3);
          },
-         [&] { IndentedLine(5, "△ABDと△ACD", 81, 50); },
+         [&] { NewLine(5, "△ABDと△ACD", 50, 81); },
          [&] { NewLine(0, "(3)証明しよう。", 70); },
          [&] {
            EraseBox(0, 100, GX1, GY2);
@@ -230,8 +230,8 @@ void TriangleLessons::TriangleCh3S6Question2Answer() {
            AngleAt(3, 1, 2, first);
          },
          [&] {
-           TicksOn(1, 2, 1, 5, 20);
-           TicksOn(1, 3, 1, 5, 20);
+           Ticks(1, 2, 1, 5, 0, 20);
+           Ticks(1, 3, 1, 5, 0, 20);
          },
          [&] {
            NewLine(0, "∠B=∠Cより、△ABCは");
@@ -253,7 +253,7 @@ void TriangleLessons::TriangleCh3S6Question2Answer() {
          },
          [&] {
            Reveal(2, "BC=CA", 190);
-           TicksOn(2, 3, 1, 5, 20);
+           Ticks(2, 3, 1, 5, 0, 20);
          }});
 }
 
@@ -295,13 +295,13 @@ void TriangleLessons::TriangleCh3S7Converse() {
            YI1 = 30;
            NewLine(0, "課題 次のことがらの逆をいいなさい。また、それは正しいですか。", 0);
            NewLine(0, "(1)△ABCと△DEFで、△ABC≡△DEF ならば");
-           IndentedLine(0, "AB=DE,BC=EF,CA=FDである。", 114, 50);
+           NewLine(0, "AB=DE,BC=EF,CA=FDである。", 50, 114);
            NewLine(0, "(2)x=2,y=3 ならば x+y=5である。");
            NewLine(3, "<解答>");
          },
          [&] {
            NewLine(0, "(1)△ABCと△DEFで、AB=DE,BC=EF,CA=FD ならば");
-           IndentedLine(0, "△ABC≡△DEFである。", 114, 50);
+           NewLine(0, "△ABC≡△DEFである。", 50, 114);
          },
          [&] { SameLine(3, "正しい", 20); },
          [&] { NewLine(0, "(2)x+y=5 ならば x=2,y=3である。"); },
@@ -326,13 +326,13 @@ void TriangleLessons::TriangleCh3S8Question3Answer() {
            XI1 = XI0 + 54;
            YI1 = 30;
            NewLine(3, "<問3 解答>", 0);
-           IndentedLine(3, "(1)", XI0 - XI1, 50);
+           NewLine(3, "(1)", 50, XI0 - XI1);
          },
          [&] { SameLine(0, "右の図で、∠a=∠b　ならば　l∥m"); },
          [&] {
            NewLine(3, "正しい");
            SameLine(0, "(錯角が等しいから平行)");
-           IndentedLine(3, "(2)", XI0 - XI1, 70);
+           NewLine(3, "(2)", 70, XI0 - XI1);
          },
          [&] {
            SameLine(0, "2つの三角形の面積が等しい ならば");
@@ -341,7 +341,7 @@ void TriangleLessons::TriangleCh3S8Question3Answer() {
          [&] {
            SameLine(3, "正しくない");
            NewLine(0, "(反例…底辺と高さが等しい直角三角形と鋭角三角形)");
-           IndentedLine(3, "(3)", XI0 - XI1, 70);
+           NewLine(3, "(3)", 70, XI0 - XI1);
          },
          [&] { SameLine(0, "x>3　ならば　x≧5"); },
          [&] {

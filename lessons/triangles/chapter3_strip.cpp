@@ -67,7 +67,7 @@ void TriangleLessons::StripFlatPlaceDots() {
   for (auto [from, to] : {std::pair{3, 6}, std::pair{6, 8}, std::pair{2, 8}}) {
     A = from;
     B = to;
-    DottedUpright(A, B, 5, 0);
+    DottedSegment(A, B, 5, 0);
   }
 }
 

@@ -8,17 +8,6 @@
 
 // ---- chapter 4 and 5 helpers ----
 
-void TriangleLessons::IndentedLine(int colour, const std::string& text, float indent,
-                                   float advance) {
-  CCC1 = colour;
-  X = XI1 + indent;
-  Y = YI1 + advance;
-  AA_S = text;
-  DrawText();
-  XI2 = X;
-  YI1 = Y;
-}
-
 void TriangleLessons::MarginAnswerBox(int n, const std::string& placeholder, float width,
                                       float advance) {
   XI2 = XI1 - 10;

@@ -41,15 +41,15 @@ void TriangleLessons::TriangleCh4S4CongruenceConditions() {
         TriangleCh4S4Figure();
         XI1 = 36;
         YI1 = 30;
-        IndentedLine(3, "<直角三角形の合同条件>", 38, 0);
+        NewLine(3, "<直角三角形の合同条件>", 0, 38);
         NewLine(0, "2つの直角三角形は、");
         NewLine(0, "次のどちらかが成り立つとき合同である。");
         TextBoxAt(XI1, YI1 + 80, 40, 48, "1", 0, 3, 13);
         SameLine(5, "斜辺と1つの鋭角がそれぞれ等しい。", 20);
-        IndentedLine(0, "∠C=∠F=90%,AB=DE,∠A=∠D", 38, 70);
+        NewLine(0, "∠C=∠F=90%,AB=DE,∠A=∠D", 70, 38);
         TextBoxAt(XI1, YI1 + 90, 40, 48, "2", 0, 3, 13);
         SameLine(5, "斜辺と他の1辺がそれぞれ等しい。", 20);
-        IndentedLine(0, "∠C=∠F=90%,AB=DE,BC=EF", 38, 70);
+        NewLine(0, "∠C=∠F=90%,AB=DE,BC=EF", 70, 38);
       },
       [&] { TextAt(7, 40, 540, "教科書P137 問2　をしなさい。"); },
   });
@@ -64,8 +64,8 @@ void TriangleLessons::TriangleCh4S5Question2Answer() {
         NewLine(3, "<問2　解答>", 0);
       },
       [&] { NewLine(0, "① △ABC≡△LKJ", 70); },
-      [&] { IndentedLine(0, "直角三角形の斜辺と他の1辺がそれぞれ等しい", 76, 60); },
+      [&] { NewLine(0, "直角三角形の斜辺と他の1辺がそれぞれ等しい", 60, 76); },
       [&] { NewLine(0, "② △DEF≡△GHI", 70); },
-      [&] { IndentedLine(0, "直角三角形の斜辺と1つの鋭角がそれぞれ等しい", 76, 60); },
+      [&] { NewLine(0, "直角三角形の斜辺と1つの鋭角がそれぞれ等しい", 60, 76); },
   });
 }

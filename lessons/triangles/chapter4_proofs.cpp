@@ -58,7 +58,7 @@ void TriangleLessons::TriangleCh4S6Example1() {
         SameLine(0, "BM=");
         AnswerBox(1, "ア", 76);
         SameLine(3, "…①", 4);
-        IndentedLine(0, "∠MDB=", 38, 55);
+        NewLine(0, "∠MDB=", 55, 38);
         AnswerBox(2, "イ", 152);
         SameLine(0, "=", 4);
         AnswerBox(3, "ウ", 114);
@@ -66,7 +66,7 @@ void TriangleLessons::TriangleCh4S6Example1() {
         NewLine(0, "二等辺三角形の", 55);
         AnswerBox(4, "エ", 76);
         SameLine(0, "は等しいので、", 4);
-        IndentedLine(0, "∠MBD=", 38, 55);
+        NewLine(0, "∠MBD=", 55, 38);
         AnswerBox(5, "オ", 152);
         SameLine(3, "…③", 4);
         NewLine(0, "①②③から、", 55);
@@ -167,7 +167,7 @@ void TriangleLessons::TriangleCh4S7Question3Answer() {
         SameLine(0, "∠IBD=");
         AnswerBox(1, "ア", 152);
         SameLine(0, "…①", 4);
-        IndentedLine(0, "∠IDB=", 76, 55);
+        NewLine(0, "∠IDB=", 55, 76);
         AnswerBox(2, "イ", 152);
         SameLine(0, "=", 4);
         AnswerBox(3, "ウ", 114);

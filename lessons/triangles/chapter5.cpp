@@ -22,21 +22,21 @@ void TriangleLessons::TriangleCh5S1Problems1And2() {
         SameLine(5, "49%");
       },
       [&] {
-        IndentedLine(3, "(2)", 38, 70);
+        NewLine(3, "(2)", 70, 38);
         SameLine(0, "底角の大きさは、ﾀ1/2ﾀ*(180%-42%)=ﾀ1/2ﾀ*138%=69%");
-        IndentedLine(0, "∠x=180%-69%=", 76, 60);
+        NewLine(0, "∠x=180%-69%=", 60, 76);
         SameLine(5, "111%");
       },
       [&] {
-        IndentedLine(3, "(3)", 38, 70);
+        NewLine(3, "(3)", 70, 38);
         SameLine(0, "底角の大きさは、180%-117%=63%");
-        IndentedLine(0, "∠x=180%-2*63%=180%-126%=", 76, 50);
+        NewLine(0, "∠x=180%-2*63%=180%-126%=", 50, 76);
         SameLine(5, "54%");
       },
       [&] {
         ProblemBadge(XI1, YI1 + 70, "2");
         SameLine(5, " △ABCと△DEFで、AB=DE ならば △ABC≡△DEF");
-        IndentedLine(5, "正しくない", 76, 50);
+        NewLine(5, "正しくない", 50, 76);
         SameLine(0, "(1組の辺が等しいだけでは合同といえない)", 10);
       },
   });
@@ -75,14 +75,14 @@ void TriangleLessons::TriangleCh5S2Problem3() {
         ProblemTitle();
         ProblemBadge(XI2 + 20, YI1, "3");
         TriangleCh5S2Figure();
-        IndentedLine(3, "(1)", -76, 80);
+        NewLine(3, "(1)", 80, -76);
       },
       [&] { Ticks(2, 3, 2, 3, 0, 18); },
       [&] {
         SameLine(5, "直角三角形で、斜辺と他の1辺");
         NewLine(5, "がそれぞれ等しい");
       },
-      [&] { IndentedLine(3, "(2)", -76, 80); },
+      [&] { NewLine(3, "(2)", 80, -76); },
       [&] {
         EqualSideArc(2, 1, -1, 5);
         EqualSideArc(3, 1, 1, 5);

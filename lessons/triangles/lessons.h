@@ -100,10 +100,10 @@ class TriangleLessons : public Framework {
   };
   void Points(std::initializer_list<GridPoint> points);
 
-  // Text lines at the TextCursor. NewLine starts at XI1, `advance` below
+  // Text lines at the TextCursor. NewLine starts at XI1 + indent, `advance` below
   // the current line (0 for a screen's first line); SameLine continues at
   // XI2 + gap. Both then set XI2 = X and YI1 = Y.
-  void NewLine(int colour, const std::string& text, float advance = 50);
+  void NewLine(int colour, const std::string& text, float advance = 50, float indent = 0);
   void SameLine(int colour, const std::string& text, float gap = 0);
   // A text at a position; the TextCursor does not follow it.
   void TextAt(int colour, float x, float y, const std::string& text);
@@ -200,9 +200,6 @@ class TriangleLessons : public Framework {
   void TriangleCh4SlideStep();
   void TriangleCh4S4Figure();
   void TriangleCh5S2Figure();
-  // A text line at XI1 + indent (negative: left of the margin), `advance`
-  // below the current line; then XI2 = X, YI1 = Y.
-  void IndentedLine(int colour, const std::string& text, float indent, float advance);
   // An AnswerBox that opens its line at the margin XI1, `advance` below.
   void MarginAnswerBox(int n, const std::string& placeholder, float width, float advance);
   // A TextInBox at (x, y); then XI2 = X, YI1 = Y.
@@ -230,8 +227,6 @@ class TriangleLessons : public Framework {
   // A text at a position that the TextCursor follows (XI2 = X, YI1 = Y);
   // its start is kept like a NewLine's.
   void TextLine(int colour, float x, float y, const std::string& text);
-  // A NewLine whose left edge is XI1 + dx.
-  void NewLineAt(int colour, float dx, const std::string& text, float advance = 50);
   // The frame (840, 50, 8 x 10, SIZE 50) and points A(4,9), B(1,1), C(7,1),
   // D(4,1) of the usual isosceles triangle, then pen width 5.
   void StandardIsoscelesTriangle();

@@ -20,9 +20,9 @@ void TriangleLessons::Points(std::initializer_list<GridPoint> points) {
   }
 }
 
-void TriangleLessons::NewLine(int colour, const std::string& text, float advance) {
+void TriangleLessons::NewLine(int colour, const std::string& text, float advance, float indent) {
   CCC1 = colour;
-  X = XI1;
+  X = XI1 + indent;
   Y = YI1 + advance;
   lineStartX = X;
   lineStartY = Y;
