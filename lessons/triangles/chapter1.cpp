@@ -26,12 +26,7 @@ void TriangleLessons::Disc(int slot, float radius, int colour) {
 void TriangleLessons::CompassArc(int p, int q, int z1, int z2, bool towardsZ2) {
   Disc(p, 7, 7);
   R = Distance(p, q);
-  ZX0 = X_A(p);
-  ZY0 = Y_A(p);
-  ZX1 = X_A(z1);
-  ZY1 = Y_A(z1);
-  ZX2 = X_A(z2);
-  ZY2 = Y_A(z2);
+  AnglePoints(p, z1, z2);
   ITI = -1;
   AngleRays();
   const float h = towardsZ2 ? HH1 : HH2;

@@ -1,7 +1,6 @@
 // Chapter 4, screens 2 and 3: the flip and the slide of two right triangles
 // with equal hypotenuses and one other equal side, and the proof drawn on
 // the slid figure. Also the small helpers the chapter 4 and 5 screens share.
-#include <tuple>
 #include <utility>
 
 #include "lessons/triangles/lessons.h"
@@ -90,19 +89,8 @@ void TriangleLessons::TriangleCh4S2FlipStep() {
   Label(0, 11, 4, 6, "E");
   TrianglePolygon(1, 2, 3);
   // The sides DE and EF at their first place, as rows of dots.
-  for (const auto& [from, to, step] : {std::tuple{4, 5, 5.0f}, std::tuple{5, 6, 8.0f}}) {
-    ZX0 = X_A(from);
-    ZY0 = Y_A(from);
-    ZX1 = X_A(to);
-    ZY1 = Y_A(to);
-    TAKASA = 0;
-    HOUKOU = -1;
-    NAKA = 0;
-    HABA = step;
-    CCC2 = 0;
-    AAA_S = "";
-    ArcOverSegment();
-  }
+  DottedSegment(4, 5, 5, 0);
+  DottedSegment(5, 6, 8, 0);
   Ticks(1, 2, 1, 3);
   Ticks(4, 5, 1, 3);
   RightAngleAt(3, 1, 2, 25, 3);

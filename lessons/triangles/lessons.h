@@ -137,6 +137,8 @@ class TriangleLessons : public Framework {
   void Ticks(int a, int b, float count, int colour, float shift = 0, float half = 16);
   // An angle mark at `vertex` sweeping from ray vertex-p1 to ray vertex-p2.
   void AngleAt(int vertex, int p1, int p2, const AngleStyle& style);
+  // The angle's vertex Z0 and a point on each ray, Z1 and Z2, from slots.
+  void AnglePoints(int vertex, int p1, int p2);
   // A right-angle mark at `vertex` with rays to p1 and p2 (ITI -1).
   void RightAngleAt(int vertex, int p1, int p2, float side, int colour);
   // An AngleDot: a disc (or circle) of `radius` at distance d inside the

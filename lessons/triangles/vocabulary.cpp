@@ -139,13 +139,17 @@ void TriangleLessons::Ticks(int a, int b, float count, int colour, float shift, 
   EqualLengthTicks();
 }
 
-void TriangleLessons::AngleAt(int vertex, int p1, int p2, const AngleStyle& style) {
+void TriangleLessons::AnglePoints(int vertex, int p1, int p2) {
   ZX0 = X_A(vertex);
   ZY0 = Y_A(vertex);
   ZX1 = X_A(p1);
   ZY1 = Y_A(p1);
   ZX2 = X_A(p2);
   ZY2 = Y_A(p2);
+}
+
+void TriangleLessons::AngleAt(int vertex, int p1, int p2, const AngleStyle& style) {
+  AnglePoints(vertex, p1, p2);
   ITI = style.iti;
   HONSU = style.count;
   NAGASA = style.radius;
@@ -159,12 +163,7 @@ void TriangleLessons::AngleAt(int vertex, int p1, int p2, const AngleStyle& styl
 }
 
 void TriangleLessons::RightAngleAt(int vertex, int p1, int p2, float side, int colour) {
-  ZX0 = X_A(vertex);
-  ZY0 = Y_A(vertex);
-  ZX1 = X_A(p1);
-  ZY1 = Y_A(p1);
-  ZX2 = X_A(p2);
-  ZY2 = Y_A(p2);
+  AnglePoints(vertex, p1, p2);
   ITI = -1;
   NAGASA = side;
   CCC2 = colour;
@@ -173,12 +172,7 @@ void TriangleLessons::RightAngleAt(int vertex, int p1, int p2, float side, int c
 
 void TriangleLessons::AngleDot(int vertex, int p1, int p2, float distance, float radius, int colour,
                                bool outline) {
-  ZX0 = X_A(vertex);
-  ZY0 = Y_A(vertex);
-  ZX1 = X_A(p1);
-  ZY1 = Y_A(p1);
-  ZX2 = X_A(p2);
-  ZY2 = Y_A(p2);
+  AnglePoints(vertex, p1, p2);
   ITI = 1;
   AngleRays();
   NAGASA = distance;
