@@ -191,7 +191,7 @@ void TriangleLessons::TriangleCh4S2HypotenuseOtherSide() {
         NewLine(0, "したがって、", 60);
         SameLine(5, "△ABEができる。");
       },
-      [&] { TextAt(7, 40, YI1 + 80, "教科書P136 問1　をしなさい。"); },
+      [&] { TextLine(7, 40, YI1 + 80, "教科書P136 問1　をしなさい。"); },
   });
 }
 

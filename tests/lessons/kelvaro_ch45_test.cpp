@@ -230,6 +230,34 @@ TEST(KelvaroCh4Slide, RightArrowAtTheStartKeepsDOnItsOwnPlace) {
   EXPECT_EQ(num(d[0], "x"), 932);
 }
 
+// The conclusion's lines, one step a key, and what the screen leaves under
+// the sub-menu's prompt: the assignment line moves the TextCursor like every
+// other line.
+TEST(KelvaroCh4Slide, ConclusionLinesAndWhatTheScreenLeaves) {
+  HeadlessRun run = flipSlide("1 1 Space Space Space");
+  ASSERT_EQ(run.status, 0);
+  struct Line {
+    int key;
+    float x, y;
+    int colour;
+    const char* first;
+  } lines[] = {{7, 38, 230, 3, "∠"}, {7, 38, 280, 0, "だ"}, {8, 38, 340, 3, "3"},
+               {8, 38, 400, 0, "し"},  {9, 40, 480, 7, "教"}};
+  for (const Line& l : lines) {
+    SCOPED_TRACE(l.first);
+    bool found = false;
+    for (const std::string& line : afterKey(run.trace, l.key))
+      found |= isOp(line, "SYMBOL") && num(line, "x") == l.x && num(line, "y") == l.y &&
+               num(line, "colour") == l.colour && text(line, "text") == l.first;
+    EXPECT_TRUE(found);
+  }
+  const Framework& p = *run.program;
+  EXPECT_EQ(p.YI1, 480);
+  EXPECT_GT(p.XI2, 40 + 10 * 27);
+  EXPECT_EQ(p.KAKUDO, 180);
+  EXPECT_EQ(p.DX, 20);
+}
+
 // ---- AnswerBoxes: placeholder and reveal at one rectangle ----
 
 struct BoxCase {
