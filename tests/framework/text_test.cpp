@@ -66,6 +66,8 @@ TEST_F(TextTest, GlyphCasesPlaceAdvanceAndChooseFonts) {
       {"　 ", 161, {"　 100,200 2x3" + G}},
       // A pending raise passes over "=" to the next character.
       {"^=2", 156, {"= 104,200 3x3 ゴシック 14 b", "2 132,200 3x2" + G}},
+      // The point leaves the raise pending too.
+      {"^.2", 132, {". 97,214 3x2" + G, "2 108,200 3x2" + G}},
       // A raised "x" is a Gothic glyph, not the italic letter.
       {"^x", 124, {"x 100,200 3x2" + G}},
       {"-+", 154,
@@ -75,6 +77,11 @@ TEST_F(TextTest, GlyphCasesPlaceAdvanceAndChooseFonts) {
       {"＃AB", 190, {"CONNECT 110,208 104,236 126,236 132,208 110,208 w5", "A 136,200 3x3" + G, "B 163,200 3x3" + G}},
       {"√2ﾝ", 155,
        {"CONNECT 104,236 108,224 116,240 124,196 132,196 w3", "2 128,200 3x3" + G, "LINE 128,196 155,196 w3"}},
+      // A sign inside an open radical gets no overline piece; the overline
+      // starts again after it.
+      {"√2&3ﾝ", 218,
+       {"CONNECT 104,236 108,224 116,240 124,196 132,196 w3", "2 128,200 3x3" + G, "LINE 128,196 155,196 w3",
+        "CONNECT 159,240 180,240 187,208 166,208 159,240 w5", "3 191,200 3x3" + G, "LINE 191,196 218,196 w3"}},
       {"∠PBC=ﾀ1/2ﾀ", 279,
        {"∠ 100,200 2x3" + G, "P 134,200 3x3" + G, "B 161,200 3x3" + G, "C 188,200 3x3" + G,
         "= 219,200 3x3 ゴシック 14 b", "LINE 247,225 279,225 w4", "2 247,228 4x2" + G, "1 247,190 4x2" + G}},
@@ -117,6 +124,11 @@ TEST_F(TextTest, StackedFractions) {
       {"ﾀ√2ﾝ/3ﾀ", 158,
        {"LINE 100,225 158,225 w4", "3 113,236 4x2" + G, "CONNECT 104,214 108,203 116,219 124,184 126,184 w3",
         "2 126,190 4x2" + G, "LINE 126,184 158,184 w3"}},
+      // A radical in the denominator ("!" as well as "√") moves it down 8,
+      // and a radical anywhere in the fraction 8 more.
+      {"ﾀ1/!2ﾝﾀ", 158,
+       {"LINE 100,225 158,225 w4", "CONNECT 104,268 108,257 116,273 124,238 126,238 w3", "2 126,244 4x2" + G,
+        "LINE 126,238 158,238 w3", "1 113,190 4x2" + G}},
       // The tall radical over a fraction, closed after it and after more text.
       {"#ﾀ1/2ﾀﾝ", 164,
        {sign, "LINE 132,225 164,225 w4", "LINE 132,186 164,186 w3", "2 132,228 4x2" + G, "1 132,190 4x2" + G}},
