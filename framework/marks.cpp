@@ -8,9 +8,8 @@
 // to B; each head NAGASA long and NAGASA wide, in CCC2.
 void Framework::ParallelMarks() {
   figure::segmentDirection(*this, AX, AY, BX, BY);
-  float ratio = figure::divide(A, A + B);
-  BX1 = AX + CX * ratio;
-  BY1 = AY + CY * ratio;
+  BX1 = AX + figure::divide(CX * A, A + B);
+  BY1 = AY + figure::divide(CY * A, A + B);
   figure::arrowhead(*this, BX1, BY1, AX1, AY1, AX2, AY2);
   CHECK();
   if (HONSU <= 0 || HONSU > 6) HONSU = 1;

@@ -1,4 +1,6 @@
 // Parallel arrowheads and equal-length ticks.
+#include <cmath>
+
 #include "tests/framework/figure_fixture.h"
 
 namespace {
@@ -31,7 +33,13 @@ TEST_F(SegmentMarksTest, ParallelMarksHeadsBeyondTheDividingPoint) {
     segment(c.ax, c.ay, c.bx, c.by);
     f.A = c.a, f.B = c.b, f.HONSU = c.honsu, f.NAGASA = 20, f.CCC2 = 5;
     f.ParallelMarks();
-    expectSegments(drawn(), c.strokes, 5);
+    std::vector<TracedOp> ops = drawn();
+    expectSegments(ops, c.strokes, 5);
+    // The dividing point in single precision as (B - A) * A / (A + B): a
+    // third of 200 taken as 200 * (1/3) lands one step off.
+    float cx = c.bx - c.ax, cy = c.by - c.ay, d = std::sqrt(cx * cx + cy * cy);
+    EXPECT_EQ(static_cast<float>(ops[0]["x2"]), c.ax + cx * c.a / (c.a + c.b) + 16 * (cx / d));
+    EXPECT_EQ(static_cast<float>(ops[0]["y2"]), c.ay + cy * c.a / (c.a + c.b) + 16 * (cy / d));
     EXPECT_EQ(f.HONSU, c.honsuAfter);
     EXPECT_EQ(f.NAGASA, 20);
     EXPECT_EQ(f.A, c.a);
