@@ -83,8 +83,9 @@ void TriangleLessons::TriangleCh4S6Example1() {
       [&] { Reveal(4, "底角", 76); },
       [&] { Reveal(5, "∠MCE", 152); },
       [&] { Reveal(6, "斜辺と1つの鋭角", 266); },
-      // The closing line starts where " MD=ME" ended, 15 pixels higher.
-      [&] { TextAt(7, XI2, 600, " P138 問3 をやろう。"); },
+      // The closing line starts where " MD=ME" ended, 15 pixels higher;
+      // the TextCursor follows it.
+      [&] { TextLine(7, XI2, 600, " P138 問3 をやろう。"); },
   });
 }
 
@@ -248,6 +249,6 @@ void TriangleLessons::TriangleCh4S7Question3Answer() {
         R2 = std::sqrt((X_A(5) - X_A(4)) * (X_A(5) - X_A(4)) + (Y_A(5) - Y_A(4)) * (Y_A(5) - Y_A(4)));
         CIRCLE(X_A(4), Y_A(4), R2, 5);
       },
-      [&] { TextAt(7, 40, 620, "教科書P138 基本の問題　をしなさい。"); },
+      [&] { TextLine(7, 40, 620, "教科書P138 基本の問題　をしなさい。"); },
   });
 }

@@ -449,6 +449,51 @@ TEST(KelvaroCh45Layout, NumberBoxesTitlesAndBadges) {
   EXPECT_NEAR(xs[1], 826, 0.001);
 }
 
+// ---- what each screen leaves behind ----
+
+// The settings a screen leaves for the next (CCC1 is the prompt's by then):
+// the pen width, line and fill colours, box size, the TextCursor, and the
+// polygon table. A NAN is not checked.
+TEST(KelvaroCh45Screens, LeaveTheirSettingsAndTheTextCursor) {
+  struct Case {
+    const char* name;
+    std::string keys;
+    double width, ccc2, ccc3, haba, tate, xi1, xi2, yi1;
+    double g[3][2];  // G(1..3, 1..2)
+  } cases[] = {
+      {"ch4 conditions: G at the lower D, E, F", "4 Enter 4 Enter Space", 5, 3, 13, 40, 48, 36, NAN, NAN,
+       {{1130, 370}, {970, 570}, {1130, 570}}},
+      {"ch4 question 2: sets no width", "4 Enter 5 Enter " + repeat("Space", 4), 3, 0, 0, 0, 0, 36, NAN, 290,
+       {{0, 0}, {0, 0}, {0, 0}}},
+      // The closing lines move the TextCursor to their end.
+      {"ch4 example 1", "4 Enter 6 Enter " + repeat("Space", 15), 5, 3, 13, 266, 48, 40, 1205, 600,
+       {{930, 220}, {730, 520}, {1130, 520}}},
+      {"ch4 question 3", "4 Enter 7 Enter " + repeat("Space", 30), 5, 3, 13, 152, 48, 36, 685, 620,
+       {{975.337, 105.065}, {730, 530}, {1130, 530}}},
+      {"ch5 problems 1, 2", "5 Enter 1 Enter " + repeat("Space", 4), 3, 4, 3, 44, 44, 38, NAN, 470,
+       {{0, 0}, {0, 0}, {0, 0}}},
+      {"ch5 problem 3", "5 Enter 2 Enter " + repeat("Space", 6), 5, 0, 5, NAN, NAN, 114, NAN, 240,
+       {{810, 200}, {610, 500}, {1010, 500}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HeadlessRun run = runHeadless<TriangleLessons>(c.keys);
+    ASSERT_EQ(run.status, 0);
+    Framework& p = *run.program;
+    const std::pair<double, double> checks[] = {
+        {c.width, p.GETDRAWWIDTH()}, {c.ccc2, p.CCC2}, {c.ccc3, p.CCC3}, {c.haba, p.HABA},
+        {c.tate, p.TATE},            {c.xi1, p.XI1},   {c.xi2, p.XI2},   {c.yi1, p.YI1}};
+    const char* names[] = {"width", "CCC2", "CCC3", "HABA", "TATE", "XI1", "XI2", "YI1"};
+    for (size_t i = 0; i < std::size(checks); ++i) {
+      if (!std::isnan(checks[i].first)) {
+        EXPECT_NEAR(checks[i].second, checks[i].first, 0.01) << names[i];
+      }
+    }
+    for (int r = 1; r <= 3; ++r)
+      for (int k = 1; k <= 2; ++k) EXPECT_NEAR(p.G_A(r, k), c.g[r - 1][k - 1], 0.01) << "G " << r << "," << k;
+  }
+}
+
 // ---- random keys through the screens ----
 
 // Keys biased to what moves through Kelvaro's menus and screens: item
