@@ -30,13 +30,8 @@ void TriangleLessons::TextBoxAt(float x, float y, float width, float height,
 }
 
 void TriangleLessons::SectorAt(int vertex, int p1, int p2, int fill) {
-  AngleStyle sector;
-  sector.count = 0;
-  sector.radius = 50;
-  sector.border = 0;
-  sector.fill = fill;
+  AngleStyle sector = Sector(50, fill);
   sector.labelColour = static_cast<int>(CCC1);
-  sector.iti = 1;
   AngleAt(vertex, p1, p2, sector);
 }
 
