@@ -5,22 +5,10 @@
 
 // ---- chapter 1 and 2 helpers ----
 
-void TriangleLessons::TextLine(int colour, float x, float y, const std::string& text) {
-  lineStartX = x;
-  lineStartY = y;
-  TextAt(colour, x, y, text);
-  XI2 = X;
-  YI1 = Y;
-}
-
 void TriangleLessons::StandardIsoscelesTriangle() {
   Frame(840, 50, 8, 10, 50);
   Points({{1, 4, 9}, {2, 1, 1}, {3, 7, 1}, {4, 4, 1}});
   SETDRAWWIDTH(5);
-}
-
-void TriangleLessons::Disc(int slot, float radius, int colour) {
-  CIRCLE(X_A(slot), Y_A(slot), radius, colour, 0, 0, true);
 }
 
 void TriangleLessons::CompassArc(int p, int q, int z1, int z2, bool towardsZ2) {
@@ -33,11 +21,6 @@ void TriangleLessons::CompassArc(int p, int q, int z1, int z2, bool towardsZ2) {
   CIRCLE(X_A(p), Y_A(p), R, 7, h - 0.04f, h + 0.04f);
 }
 
-void TriangleLessons::RayPoint(int slot, float degrees, float length, float& x, float& y) {
-  x = X_A(slot) + length * std::cos(degrees * PI / 180);
-  y = Y_A(slot) - length * std::sin(degrees * PI / 180);
-}
-
 void TriangleLessons::ApexOverBase(float degrees) {
   AX = X_A(2);
   AY = Y_A(2);
@@ -48,10 +31,6 @@ void TriangleLessons::ApexOverBase(float degrees) {
   LineIntersection();
   X_A(1) = AX2;
   Y_A(1) = AY2;
-}
-
-float TriangleLessons::Distance(int p, int q) {
-  return std::sqrt((X_A(q) - X_A(p)) * (X_A(q) - X_A(p)) + (Y_A(q) - Y_A(p)) * (Y_A(q) - Y_A(p)));
 }
 
 // ---- screen 1: the right angle in a semicircle, by compass ----

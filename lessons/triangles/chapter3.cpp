@@ -7,24 +7,6 @@
 
 // ---- chapter 3 helpers ----
 
-void TriangleLessons::SegmentEnds(int a, int b) {
-  AX = X_A(a);
-  AY = Y_A(a);
-  BX = X_A(b);
-  BY = Y_A(b);
-}
-
-void TriangleLessons::IntersectionInto(int slot, int a, int b, int c, int d) {
-  SegmentEnds(a, b);
-  CX = X_A(c);
-  CY = Y_A(c);
-  DX = X_A(d);
-  DY = Y_A(d);
-  LineIntersection();
-  X_A(slot) = AX2;
-  Y_A(slot) = AY2;
-}
-
 // ---- screens ----
 
 void TriangleLessons::TriangleCh3S3EqualAnglesProof() {

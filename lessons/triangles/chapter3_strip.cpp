@@ -49,20 +49,6 @@ void TriangleLessons::StripEqualAngles() {
   AngleAt(3, 1, 2, equalAngle);  // ∠ACB
 }
 
-void TriangleLessons::ClosedOutline(std::initializer_list<int> slots, int colour) {
-  std::vector<rt::Point> points;
-  for (int s : slots) points.push_back({X_A(s), Y_A(s)});
-  points.push_back(points.front());
-  CONNECT(points, colour, false, 0);
-}
-
-void TriangleLessons::FilledPolygon(std::initializer_list<int> slots, int fill) {
-  std::vector<rt::Point> points;
-  for (int s : slots) points.push_back({X_A(s), Y_A(s)});
-  points.push_back(points.front());
-  CONNECT(points, 0, true, fill);
-}
-
 void TriangleLessons::StripFlatPlaceDots() {
   for (auto [from, to] : {std::pair{3, 6}, std::pair{6, 8}, std::pair{2, 8}}) {
     A = from;

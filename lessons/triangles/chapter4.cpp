@@ -7,28 +7,6 @@
 
 // ---- chapter 4 and 5 helpers ----
 
-void TriangleLessons::MarginAnswerBox(int n, const std::string& placeholder, float width,
-                                      float advance) {
-  XI2 = XI1 - 10;
-  YI1 = YI1 + advance;
-  AnswerBox(n, placeholder, width);
-}
-
-void TriangleLessons::TextBoxAt(float x, float y, float width, float height,
-                                const std::string& text, int textColour, int border, int fill) {
-  X = x;
-  Y = y;
-  HABA = width;
-  TATE = height;
-  CCC1 = textColour;
-  CCC2 = border;
-  CCC3 = fill;
-  A_S = text;
-  TextInBox();
-  XI2 = X;
-  YI1 = Y;
-}
-
 void TriangleLessons::SectorAt(int vertex, int p1, int p2, int fill) {
   AngleStyle sector = Sector(50, fill);
   sector.labelColour = static_cast<int>(CCC1);
@@ -48,28 +26,6 @@ void TriangleLessons::EqualSideArc(int base, int apex, float houkou, int colour)
   CCC1 = colour;
   AAA_S = "○";
   ArcOverSegment();
-}
-
-void TriangleLessons::FootInto(int slot, int a, int b, int c) {
-  AX = X_A(a);
-  AY = Y_A(a);
-  BX = X_A(b);
-  BY = Y_A(b);
-  CX = X_A(c);
-  CY = Y_A(c);
-  FootOfPerpendicular();
-  X_A(slot) = EX;
-  Y_A(slot) = EY;
-}
-
-void TriangleLessons::MotionPause(const std::string& hint) {
-  AA_S = hint;
-  PauseWithMessage();
-  if (I_S == "1") {
-    AINP = 1;
-  } else {
-    EraseBox(GX1, GY1, GX2, GY2 + 50);
-  }
 }
 
 // ---- screen 2: flip and slide ----

@@ -1,7 +1,7 @@
 // Kelvaro's main-menu table, chapter entries, goal screens and sub-menus.
 #include "lessons/triangles/lessons.h"
 
-TriangleLessons::TriangleLessons(rt::Runtime& runtime) : Framework(runtime, "Kelvaro") {
+TriangleLessons::TriangleLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Kelvaro") {
   mainMenuTable = {
       {"1　二等辺三角形の底角", [this] { TriangleCh1BaseAngles(); }},
       {"2　頂角の二等分線、正三角形", [this] { TriangleCh2BisectorEquilateral(); }},
@@ -35,14 +35,6 @@ void TriangleLessons::TriangleCh4RightTriangles() {
 }
 
 void TriangleLessons::TriangleCh5BasicProblems() { TriangleCh5Menu(); }
-
-void TriangleLessons::GoalScreen(std::initializer_list<const char*> goals) {
-  ScreenClear(1760);
-  XI1 = 44;
-  YI1 = 240;
-  NewLine(3, "<めあて>", 0);
-  for (const char* goal : goals) NewLine(0, goal, 65);
-}
 
 void TriangleLessons::TriangleCh1Goal() { GoalScreen({"二等辺三角形の底角の性質を証明しよう。"}); }
 
