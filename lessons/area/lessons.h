@@ -1,9 +1,9 @@
 // Dravolin's lesson set: parallel lines and area.
 #pragma once
 
-#include "framework/framework.h"
+#include "framework/lesson_screens.h"
 
-class AreaLessons : public Framework {
+class AreaLessons : public LessonScreens {
  public:
   explicit AreaLessons(rt::Runtime& runtime);
 

@@ -3,7 +3,7 @@
 // straight back to its prompt.
 #include "lessons/area/lessons.h"
 
-AreaLessons::AreaLessons(rt::Runtime& runtime) : Framework(runtime, "Dravolin") {
+AreaLessons::AreaLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Dravolin") {
   mainMenuTable = {
       {"1　平行線と面積", [this] { AreaCh1ParallelLinesArea(); }},
       {"2　基本の問題", [this] { AreaCh2BasicProblems(); }},
@@ -25,20 +25,7 @@ void AreaLessons::AreaCh3ChapterProblemsA() { AreaCh3Menu(); }
 void AreaLessons::AreaCh4ChapterProblemsB() { AreaCh4Menu(); }
 
 void AreaLessons::AreaCh1Goal() {
-  ClearPage(1760, 1800);
-  // One line at x 44 and the TextCursor after it.
-  auto line = [this](int colour, float y, const std::string& text) {
-    CCC1 = colour;
-    X = 44;
-    Y = y;
-    AA_S = text;
-    DrawText();
-    XI2 = X;
-    YI1 = Y;
-  };
-  line(3, 240, "<めあて>");
-  line(0, YI1 + 65, "多角形の面積を変えずに、平行線の性質を使って形を変えよう。");
-  line(0, YI1 + 65, "(等積変形)");
+  GoalScreen({"多角形の面積を変えずに、平行線の性質を使って形を変えよう。", "(等積変形)"});
 }
 
 void AreaLessons::AreaCh1Menu() {

@@ -1,9 +1,9 @@
 // Sindrel's lesson set: parallelograms.
 #pragma once
 
-#include "framework/framework.h"
+#include "framework/lesson_screens.h"
 
-class ParallelogramLessons : public Framework {
+class ParallelogramLessons : public LessonScreens {
  public:
   explicit ParallelogramLessons(rt::Runtime& runtime);
 

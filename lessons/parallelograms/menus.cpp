@@ -3,7 +3,7 @@
 // sub-menu comes straight back to its prompt.
 #include "lessons/parallelograms/lessons.h"
 
-ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : Framework(runtime, "Sindrel") {
+ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Sindrel") {
   mainMenuTable = {
       {"1　平行四辺形の性質", [this] { ParallelogramCh1Properties(); }},
       {"2　性質を使った証明", [this] { ParallelogramCh2ProofsWithProperties(); }},

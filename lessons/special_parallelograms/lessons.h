@@ -1,9 +1,9 @@
 // Orbanet's lesson set: special parallelograms.
 #pragma once
 
-#include "framework/framework.h"
+#include "framework/lesson_screens.h"
 
-class SpecialLessons : public Framework {
+class SpecialLessons : public LessonScreens {
  public:
   explicit SpecialLessons(rt::Runtime& runtime);
 

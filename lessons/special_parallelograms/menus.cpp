@@ -3,7 +3,7 @@
 // sub-menu comes straight back to its prompt.
 #include "lessons/special_parallelograms/lessons.h"
 
-SpecialLessons::SpecialLessons(rt::Runtime& runtime) : Framework(runtime, "Orbanet") {
+SpecialLessons::SpecialLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Orbanet") {
   mainMenuTable = {
       {"1　特別な平行四辺形", [this] { SpecialCh1SpecialParallelograms(); }},
       {"2　対角線の性質", [this] { SpecialCh2Diagonals(); }},
