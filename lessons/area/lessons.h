@@ -17,4 +17,13 @@ class AreaLessons : public LessonScreens {
   void AreaCh2Menu();
   void AreaCh3Menu();
   void AreaCh4Menu();
+
+  // ---- chapter 1 (chapter1*.cpp, menus.cpp) ----
+
+  // (end of this section)
+
+
+  // ---- chapters 2 to 4: the problem pages (problems*.cpp) ----
+
+  // (end of this section)
 };

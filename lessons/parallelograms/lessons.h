@@ -16,4 +16,13 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramCh2Menu();
   void ParallelogramCh3Menu();
   void ParallelogramCh4Menu();
+
+  // ---- frame, chapters 1 and 2, goal screens (chapter1*.cpp, chapter2*.cpp, menus.cpp) ----
+
+  // (end of this section)
+
+
+  // ---- chapters 3 and 4 (chapter3*.cpp, chapter4*.cpp) ----
+
+  // (end of this section)
 };
