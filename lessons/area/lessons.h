@@ -19,7 +19,38 @@ class AreaLessons : public LessonScreens {
   void AreaCh4Menu();
 
   // ---- chapter 1 (chapter1*.cpp, menus.cpp) ----
+  void AreaCh1S1CommonBase();
+  void AreaCh1S2TrapezoidTriangles();
+  void AreaCh1S3Question1Answer();
+  void AreaCh1S4QuadToTriangle();
+  void AreaCh1S5QuadToTriangleProof();
+  void AreaCh1S6TriangleBCFConstruction();
+  void AreaCh1S7Question2Answer();
 
+ protected:
+  // Chapter 1 screens 4 and 5: A, B, C, D, the end of BC extended (6), the
+  // ends of l (7, 8) in grid units, and E (5) where l meets BC.
+  void AreaCh1QuadFigurePoints();
+  // The quadrilateral ABCD of the construction screens from slots 1 to 4,
+  // letters in colour 0 at distance 10, SIZE1 5.
+  void AreaQuadrilateral();
+  // Parallel arrowheads (one each, at the midpoints) on p->q and on a->c.
+  void AreaParallelPair(int p, int q, int a, int c, int colour, float size);
+  // The parallel line l of a construction from its upper end to its lower
+  // end in colour 3 with its label, then the arrowheads on l and on a->c.
+  void AreaLineL(int upper, int lower, int a, int c, int colour, float size);
+  // Steps ① and ② of the constructions on ABCD (screens 4 and 6): the
+  // diagonal AC, then the line l through D (slots 7, 8) parallel to it.
+  void AreaCh1DiagonalStep();
+  void AreaCh1ParallelThroughDStep();
+  // The figure-half clear of a construction screen: everything right of
+  // the frame's left edge GX1.
+  void AreaFigureHalfClear();
+  // Chapter 1 screen 7: the rectangle, the bent boundary A-B-C, the region
+  // numbers and the letters A, B, C.
+  void AreaCh1S7BaseFigure();
+
+ public:
   // (end of this section)
 
 

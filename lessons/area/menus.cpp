@@ -1,6 +1,5 @@
 // Dravolin's main-menu table, chapter entries, goal screen and sub-menus.
-// The lesson screens are still to come: each item of a sub-menu comes
-// straight back to its prompt.
+// A sub-menu item without its screen yet comes straight back to its prompt.
 #include "lessons/area/lessons.h"
 
 AreaLessons::AreaLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Dravolin") {
@@ -30,7 +29,15 @@ void AreaLessons::AreaCh1Goal() {
 
 void AreaLessons::AreaCh1Menu() {
   ChapterMenu("①例　②P153Q　③問１　④P54Q　⑤証明　⑥△BCF作図　⑦問2　⑧終了",
-              std::vector<LessonScreenFn>(7));
+              {
+                  [this] { AreaCh1S1CommonBase(); },
+                  [this] { AreaCh1S2TrapezoidTriangles(); },
+                  [this] { AreaCh1S3Question1Answer(); },
+                  [this] { AreaCh1S4QuadToTriangle(); },
+                  [this] { AreaCh1S5QuadToTriangleProof(); },
+                  [this] { AreaCh1S6TriangleBCFConstruction(); },
+                  [this] { AreaCh1S7Question2Answer(); },
+              });
 }
 
 void AreaLessons::AreaCh2Menu() {
