@@ -122,7 +122,8 @@ void Runtime::init(int width, int height) {
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_font_options_t* fo = cairo_font_options_create();
   cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
+  // Each face says whether it is hinted (fonts.cpp).
+  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_DEFAULT);
   cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr_, fo);
   cairo_font_options_destroy(fo);

@@ -138,7 +138,7 @@ TEST(Headless, MissingFontIsAClearMessageNamingThePackage) {
   EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 1);
   std::ifstream in(err);
   std::string message((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_NE(message.find("fonts-ipafont-gothic"), std::string::npos) << message;
+  EXPECT_NE(message.find("fonts-morisawa-bizud-gothic"), std::string::npos) << message;
   fs::remove(conf);
   fs::remove(err);
 }
