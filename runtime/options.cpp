@@ -135,8 +135,8 @@ Options parseOptions(int argc, char** argv) {
       try {
         o.keys = parseKeys(script);
       } catch (const std::invalid_argument& e) {
-        refuse(std::string("--keys: ") + e.what() + "; a key is one printable character or one of " +
-               kKeyNames);
+        refuse(std::string("--keys: ") + e.what() +
+               "; a key is one printable character or one of " + kKeyNames);
       }
     } else if (arg == "--png") {
       o.png = value("a file name");

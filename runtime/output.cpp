@@ -43,7 +43,8 @@ std::string writableFolder(const std::string& dir) {
 // The descriptor of the program's own open file that a path names through
 // a chain of links (/dev/stdout is a link to /proc/self/fd/1), or -1.
 int openStream(const std::string& path) {
-  static const std::regex own("/proc/(self|thread-self|" + std::to_string(getpid()) + ")/fd/([0-9]+)");
+  static const std::regex own("/proc/(self|thread-self|" + std::to_string(getpid()) +
+                              ")/fd/([0-9]+)");
   fs::path p = fs::absolute(path);
   std::error_code ec;
   for (int hop = 0; hop < 40; ++hop) {

@@ -152,8 +152,9 @@ TEST(Headless, HelpListsOptionsKeysAndStatuses) {
   EXPECT_EQ(runBinary("kelvaro --help >" + out.string()), 0);
   std::ifstream in(out);
   std::string help((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  for (const char* word : {"--headless", "--keys", "--png", "--shots", "--trace", "--size", "--seed",
-                           "--help", "Backspace", "Esc", "16384", "4294967295", "Exit status", "5 an output"})
+  for (const char* word :
+       {"--headless", "--keys", "--png", "--shots", "--trace", "--size", "--seed", "--help",
+        "Backspace", "Esc", "16384", "4294967295", "Exit status", "5 an output"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   fs::remove(out);
 }
@@ -207,9 +208,12 @@ TEST(Headless, AFailedOutputIsReportedAndTheOthersAreStillWritten) {
     std::vector<std::string> written;
   };
   const Case cases[] = {
-      {"--trace /dev/full --png " + d + "/a.png", "--trace: cannot write /dev/full: No space", {"a.png"}},
-      {"--png /dev/full --trace " + d + "/a.jsonl", "--png: cannot write /dev/full: No space", {"a.jsonl"}},
-      {"--shots " + d + "/shots --png " + d + "/b.png", "--shots: cannot write 1 of 2 shots", {"b.png"}},
+      {"--trace /dev/full --png " + d + "/a.png", "--trace: cannot write /dev/full: No space",
+       {"a.png"}},
+      {"--png /dev/full --trace " + d + "/a.jsonl", "--png: cannot write /dev/full: No space",
+       {"a.jsonl"}},
+      {"--shots " + d + "/shots --png " + d + "/b.png", "--shots: cannot write 1 of 2 shots",
+       {"b.png"}},
   };
   for (const Case& c : cases) {
     Outcome o = runProgram("kelvaro --headless --keys \"1 Enter\" " + c.args);

@@ -111,7 +111,8 @@ TEST_F(OutputTest, ProblemsAreFoundBeforeTheRun) {
   EXPECT_EQ(rt::outputProblem((dir / "plain" / "x.png").string()),
             (dir / "plain").string() + " is not a folder");
   EXPECT_EQ(rt::folderProblem((dir / "a" / "b").string()), "");
-  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()), (dir / "plain").string() + " is not a folder");
+  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()),
+            (dir / "plain").string() + " is not a folder");
   EXPECT_FALSE(fs::exists(dir / "a"));
 }
 
