@@ -52,7 +52,8 @@ void printHelp(const std::string& program) {
       "\n"
       "  --headless      run without a window on the keys of --keys\n"
       "  --keys KEYS     keys taken before any typed ones, separated by blanks:\n"
-      "                  one printable character, or %s\n"
+      "                  one printable character, or one of Enter, Backspace,\n"
+      "                  Clear, Right, Left, Up, Down, Space, Esc\n"
       "  --png FILE      the page as a PNG image when the run ends\n"
       "  --shots DIR     DIR/shot-0001.png, ...: the page as it was when each key\n"
       "                  was taken (DIR is made when missing)\n"
@@ -71,7 +72,7 @@ void printHelp(const std::string& program) {
       "were spent); 1 it could not start (no display, a font missing); 2 the command\n"
       "line was refused; 3 a runtime error (the error screen was shown); 4 an\n"
       "internal failure; %d an output could not be written.\n",
-      program.c_str(), kKeyNames, kMaxPageSide, kOutputFailed);
+      program.c_str(), kMaxPageSide, kOutputFailed);
 }
 
 // A file the run will write: it must be writable now, so that a run is
