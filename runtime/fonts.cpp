@@ -112,7 +112,8 @@ cairo_font_face_t* FontBook::load(Family f, bool bold, bool italic) {
   bool realBold = false, realItalic = false;
   if (f != kScript && (bold || (italic && f == kSerif))) {
     std::string cut = findFile(kFamilies[f], bold, italic && f == kSerif, false);
-    if (!cut.empty()) {
+    // Without the cut, the nearest match is the plain face itself.
+    if (!cut.empty() && cut != files_[f]) {
       file = cut;
       realBold = bold;
       realItalic = italic && f == kSerif;
