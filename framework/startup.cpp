@@ -25,11 +25,9 @@ int Framework::RunGuarded(const std::function<void()>& body) {
       ErrorHandler();
     }
   } catch (const rt::ProgramEnd& end) {
-    rt.finish();
-    return end.status;
+    return rt.finish() ? end.status : rt::kOutputFailed;
   }
-  rt.finish();
-  return 0;
+  return rt.finish() ? 0 : rt::kOutputFailed;
 }
 
 void Framework::StartUp() {

@@ -1,10 +1,11 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <regex>
 #include <stdexcept>
 
+#include "runtime/output.h"
 #include "runtime/runtime.h"
 
 namespace rt {
@@ -37,75 +38,144 @@ std::vector<int> parseKeys(const std::string& script) {
 
 namespace {
 
-[[noreturn]] void usage(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
+const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, Space, Esc";
+
+[[noreturn]] void refuse(const std::string& message) {
+  std::fprintf(stderr, "%s (see --help)\n", message.c_str());
   throw ProgramEnd{2};
 }
 
-// A file the run will write at its end: its folder must be writable now.
-void checkWritable(const std::string& option, const std::string& path) {
+void printHelp(const std::string& program) {
+  std::printf(
+      "usage: %s [options]\n"
+      "Starts the lessons in a maximised window, or without one (--headless).\n"
+      "\n"
+      "  --headless      run without a window on the keys of --keys\n"
+      "  --keys KEYS     keys taken before any typed ones, separated by blanks:\n"
+      "                  one printable character, or one of Enter, Backspace,\n"
+      "                  Clear, Right, Left, Up, Down, Space, Esc\n"
+      "  --png FILE      the page as a PNG image when the run ends\n"
+      "  --shots DIR     DIR/shot-0001.png, ...: the page as it was when each key\n"
+      "                  was taken (DIR is made when missing)\n"
+      "  --trace FILE    every drawing operation and key taken, one JSON object a line\n"
+      "  --size WxH      the page's size, width and height each from 1 to %d\n"
+      "                  (headless: 1920x1080; window: the window's size)\n"
+      "  --seed N        seeds the random numbers with N, from 0 to 4294967295,\n"
+      "                  instead of the clock\n"
+      "  --help          prints this and ends\n"
+      "\n"
+      "An output that is a device or a FIFO is written in place, a link is written\n"
+      "through, and a regular file is replaced only once it is complete. Two outputs\n"
+      "may not share a file.\n"
+      "\n"
+      "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
+      "were spent); 1 it could not start (no display, a font missing); 2 the command\n"
+      "line was refused; 3 a runtime error (the error screen was shown); 4 an\n"
+      "internal failure; %d an output could not be written.\n",
+      program.c_str(), kMaxPageSide, kOutputFailed);
+}
+
+// A file the run will write: it must be writable now, so that a run is
+// refused before it starts rather than losing its output at the end.
+void checkOutput(const std::string& option, const std::string& path) {
+  std::string problem = outputProblem(path);
+  if (!problem.empty()) refuse(option + ": cannot write " + path + ": " + problem);
+}
+
+// Two outputs on one file would overwrite each other.
+void checkClashes(const Options& o) {
   namespace fs = std::filesystem;
-  fs::path p(path);
-  fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec) || access(dir.c_str(), W_OK) != 0 ||
-      (fs::exists(p, ec) && (fs::is_directory(p, ec) || access(p.c_str(), W_OK) != 0)))
-    usage(option + ": cannot write " + path);
+  std::vector<std::pair<std::string, std::string>> outputs;  // option, identity
+  if (!o.png.empty()) outputs.emplace_back("--png", outputIdentity(o.png));
+  if (!o.trace.empty()) outputs.emplace_back("--trace", outputIdentity(o.trace));
+  if (!o.shots.empty()) {
+    outputs.emplace_back("--shots", outputIdentity(o.shots));
+    std::string folder = outputIdentity(o.shots);
+    static const std::regex shot(R"(shot-[0-9]{4,}\.png)");
+    for (const auto& [option, path] : {std::pair{"--png", o.png}, {"--trace", o.trace}}) {
+      fs::path p(path);
+      if (!path.empty() && std::regex_match(p.filename().string(), shot) &&
+          outputIdentity(p.has_parent_path() ? p.parent_path().string() : ".") == folder)
+        refuse(std::string(option) + " " + path + " is one of the shots of --shots " + o.shots);
+    }
+  }
+  for (size_t i = 0; i < outputs.size(); ++i)
+    for (size_t j = i + 1; j < outputs.size(); ++j)
+      if (outputs[i].second == outputs[j].second)
+        refuse(outputs[i].first + " and " + outputs[j].first + " name the same file");
+}
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<unsigned long long> number(const std::string& text, unsigned long long low,
+                                          unsigned long long high) {
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  unsigned long long v = std::stoull(text);
+  if (v < low || v > high) return std::nullopt;
+  return v;
 }
 
 }  // namespace
 
 Options parseOptions(int argc, char** argv) {
   Options o;
+  std::string program = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "lessons";
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) usage(arg + " needs a value");
+    auto value = [&](const char* what) -> std::string {
+      if (i + 1 >= argc) refuse(arg + " needs a value: " + what);
       return argv[++i];
     };
-    if (arg == "--headless") {
+    if (arg == "--help" || arg == "-h") {
+      printHelp(program);
+      throw ProgramEnd{0};
+    } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--keys") {
-      std::string script = value();
+      std::string script = value("keys separated by blanks");
       try {
         o.keys = parseKeys(script);
       } catch (const std::invalid_argument& e) {
-        usage(std::string("--keys: ") + e.what());
+        refuse(std::string("--keys: ") + e.what() +
+               "; a key is one printable character or one of " + kKeyNames);
       }
     } else if (arg == "--png") {
-      o.png = value();
-      checkWritable(arg, o.png);
+      o.png = value("a file name");
+      checkOutput(arg, o.png);
     } else if (arg == "--trace") {
-      o.trace = value();
-      checkWritable(arg, o.trace);
+      o.trace = value("a file name");
+      checkOutput(arg, o.trace);
     } else if (arg == "--shots") {
-      o.shots = value();
-      std::error_code ec;
-      std::filesystem::create_directories(o.shots, ec);
-      if (!std::filesystem::is_directory(o.shots, ec) || access(o.shots.c_str(), W_OK) != 0)
-        usage("--shots: cannot write into " + o.shots);
+      o.shots = value("a folder name");
+      std::string problem = folderProblem(o.shots);
+      if (!problem.empty()) refuse("--shots: cannot write into " + o.shots + ": " + problem);
     } else if (arg == "--size") {
-      std::string v = value();
-      int w = 0, h = 0;
-      char x = 0, rest = 0;
-      if (std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || x != 'x' || w < 1 ||
-          h < 1 || w > 16384 || h > 16384)
-        usage("--size: expected WIDTHxHEIGHT, such as 1920x1080, not \"" + v + "\"");
-      o.width = w;
-      o.height = h;
+      std::string v = value("WIDTHxHEIGHT");
+      size_t x = v.find('x');
+      std::string w = v.substr(0, x), h = x == std::string::npos ? "" : v.substr(x + 1);
+      auto digits = [](const std::string& t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string::npos;
+      };
+      if (!digits(w) || !digits(h))
+        refuse("--size: expected WIDTHxHEIGHT, such as 1920x1080, not \"" + v + "\"");
+      auto width = number(w, 1, kMaxPageSide), height = number(h, 1, kMaxPageSide);
+      if (!width || !height)
+        refuse("--size: width and height are each from 1 to " + std::to_string(kMaxPageSide) +
+               ", not \"" + v + "\"");
+      o.width = static_cast<int>(*width);
+      o.height = static_cast<int>(*height);
       o.sizeGiven = true;
     } else if (arg == "--seed") {
-      std::string v = value();
-      char* end = nullptr;
-      unsigned long long s = std::strtoull(v.c_str(), &end, 10);
-      if (v.empty() || *end || v[0] == '-' || s > 0xffffffffULL)
-        usage("--seed: expected a whole number from 0 to 4294967295, not \"" + v + "\"");
-      o.seed = static_cast<uint32_t>(s);
+      std::string v = value("a whole number");
+      auto seed = number(v, 0, 0xffffffffULL);
+      if (!seed) refuse("--seed: expected a whole number from 0 to 4294967295, not \"" + v + "\"");
+      o.seed = static_cast<uint32_t>(*seed);
     } else {
-      usage("unknown option \"" + arg +
-            "\" (options: --headless --keys --png --shots --trace --size --seed)");
+      refuse("unknown option \"" + arg +
+             "\"; the options are --headless --keys --png --shots --trace --size --seed --help");
     }
   }
+  checkClashes(o);
   return o;
 }
 

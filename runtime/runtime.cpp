@@ -11,28 +11,33 @@
 
 #include "runtime/display.h"
 #include "runtime/fonts.h"
+#include "runtime/output.h"
 
 namespace rt {
 
 namespace {
 
-// The palette. 15 is the page; every pair the lessons put together reads
-// well on a projector (dark texts on the page, light ones on the panels).
+// The palette. 15 is the page. Every text colour reaches a contrast ratio
+// of at least 4.5:1 on each ground the lessons put it on, so it reads on a
+// projector: dark texts on the page and on the pink answer-box fill, light
+// ones on the menu panel. Colour 9 is read both on the page and on the
+// key-wait fills 4 and 12, so it sits halfway in lightness and those fills
+// are nearly black.
 const uint32_t kPalette[16] = {
     0x000000,  // 0 foreground
     0x0000aa,  // 1 (never drawn)
     0x008800,  // 2 (never drawn)
-    0x00749c,  // 3 headings
-    0x8c1010,  // 4 key-wait box fill, some marks
-    0x1030d0,  // 5 answers, typed digits
+    0x005878,  // 3 headings
+    0x100000,  // 4 key-wait box fill, some marks
+    0x1a2fb0,  // 5 answers, typed digits
     0xb86a00,  // 6 figure fill
-    0x1e8a1e,  // 7 assignments
+    0x146014,  // 7 assignments
     0x555555,  // 8 (never drawn)
-    0x2a8cff,  // 9 key-wait messages
-    0x0a6446,  // 10 menu panel
+    0x0373e9,  // 9 key-wait messages, some lesson lines
+    0x0a4530,  // 10 menu panel
     0x22c4c4,  // 11 figure fill
-    0x0d2f6e,  // 12 next-step box fill
-    0xff96d2,  // 13 odd menu items, answer-box fill, error text
+    0x00001a,  // 12 next-step box fill
+    0xffc4e4,  // 13 odd menu items, answer-box fill, error text
     0xbebebe,  // 14 every fifth grid line
     0xffffff,  // 15 page
 };
@@ -91,10 +96,21 @@ Runtime::Runtime(const Options& options) : options_(options) {
     display_ = makeWindowDisplay(options.keys, options.sizeGiven, w, h);
     init(std::max(w, 1342), std::max(h, 720));
   }
+  // The outputs are made only now that the run can start.
   if (!options.trace.empty()) {
-    traceFile_ = std::fopen(options.trace.c_str(), "w");
-    if (!traceFile_) {
-      std::fprintf(stderr, "cannot write the trace file %s\n", options.trace.c_str());
+    trace_ = std::make_unique<OutputFile>();
+    if (!trace_->open(options.trace)) {
+      std::fprintf(stderr, "--trace: cannot write %s: %s\n", options.trace.c_str(),
+                   trace_->error().c_str());
+      throw ProgramEnd{2};
+    }
+  }
+  if (!options.shots.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.shots, ec);
+    if (ec) {
+      std::fprintf(stderr, "--shots: cannot make %s: %s\n", options.shots.c_str(),
+                   ec.message().c_str());
       throw ProgramEnd{2};
     }
   }
@@ -109,7 +125,6 @@ Runtime::Runtime(int width, int height, std::vector<int> keys) {
 }
 
 Runtime::~Runtime() {
-  if (traceFile_) std::fclose(traceFile_);
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
 }
@@ -122,7 +137,8 @@ void Runtime::init(int width, int height) {
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   cairo_font_options_t* fo = cairo_font_options_create();
   cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
+  // Each face says whether it is hinted (fonts.cpp).
+  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_DEFAULT);
   cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr_, fo);
   cairo_font_options_destroy(fo);
@@ -134,9 +150,9 @@ void Runtime::init(int width, int height) {
 }
 
 void Runtime::emit(const std::string& json) {
-  if (traceFile_) {
-    std::fputs(json.c_str(), traceFile_);
-    std::fputc('\n', traceFile_);
+  if (trace_) {
+    trace_->write(json.data(), json.size());
+    trace_->write("\n", 1);
   }
   if (recordTrace_) traceLines_.push_back(json);
 }
@@ -347,7 +363,10 @@ std::string Runtime::INKEY(std::source_location where) {
   if (!options_.shots.empty()) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
-    writePng((std::filesystem::path(options_.shots) / name).string());
+    std::string error;
+    if (!writePng((std::filesystem::path(options_.shots) / name).string(), &error) &&
+        shotFailures_++ == 0)
+      shotError_ = std::string(name) + ": " + error;
   }
   return std::string(1, static_cast<char>(k));
 }
@@ -389,24 +408,42 @@ int Runtime::pixel(int x, int y) const {
 
 uint32_t Runtime::rgb(int colour) const { return kPalette[colour & 15]; }
 
-bool Runtime::writePng(const std::string& path) const {
-  std::string tmp = path + ".part";
+bool Runtime::writePng(const std::string& path, std::string* error) const {
+  OutputFile out;
+  std::string why;
   cairo_surface_flush(surface_);
-  bool ok = cairo_surface_write_to_png(surface_, tmp.c_str()) == CAIRO_STATUS_SUCCESS;
-  calcForget();
-  std::error_code ec;
-  if (ok) std::filesystem::rename(tmp, path, ec);
-  if (!ok || ec) {
-    std::filesystem::remove(tmp, ec);
-    return false;
+  if (out.open(path)) {
+    auto put = [](void* file, const unsigned char* data, unsigned int size) {
+      return static_cast<OutputFile*>(file)->write(reinterpret_cast<const char*>(data), size)
+                 ? CAIRO_STATUS_SUCCESS
+                 : CAIRO_STATUS_WRITE_ERROR;
+    };
+    cairo_status_t status = cairo_surface_write_to_png_stream(surface_, put, &out);
+    if (status == CAIRO_STATUS_SUCCESS) out.commit();
+    else if (!out.failed()) why = cairo_status_to_string(status);
   }
-  return true;
+  calcForget();
+  if (why.empty()) why = out.error();
+  if (error) *error = why;
+  return why.empty();
 }
 
-void Runtime::finish() {
-  if (traceFile_) std::fflush(traceFile_);
-  if (!options_.png.empty() && !writePng(options_.png))
-    std::fprintf(stderr, "cannot write %s\n", options_.png.c_str());
+bool Runtime::finish() {
+  bool ok = true;
+  auto report = [&](const char* option, const std::string& what, const std::string& why) {
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", option, what.c_str(), why.c_str());
+    ok = false;
+  };
+  std::string why;
+  if (!options_.png.empty() && !writePng(options_.png, &why)) report("--png", options_.png, why);
+  if (trace_ && !trace_->commit()) report("--trace", options_.trace, trace_->error());
+  trace_.reset();
+  if (shotFailures_ > 0)
+    report("--shots", std::to_string(shotFailures_) + " of " + std::to_string(shotCount_) +
+                          " shots in " + options_.shots,
+           "first " + shotError_);
+  shotFailures_ = 0;
+  return ok;
 }
 
 void Runtime::setTitle(const std::string& title) { display_->setTitle(title); }

@@ -23,6 +23,8 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace rt {
 
+class OutputFile;
+
 // Key codes of the queue.
 enum Key : int {
   kBackspace = 8,
@@ -44,8 +46,13 @@ struct Options {
   std::optional<uint32_t> seed;
 };
 
+// The largest width or height of the page.
+constexpr int kMaxPageSide = 16384;
+// Exit status of a run that could not write one of its outputs.
+constexpr int kOutputFailed = 5;
+
 // Parses the command line; on a bad option prints one line to stderr and
-// throws ProgramEnd{2}.
+// throws ProgramEnd{2}; --help prints the usage and throws ProgramEnd{0}.
 Options parseOptions(int argc, char** argv);
 // Parses a --keys script ("1 Enter Space"); throws std::invalid_argument.
 std::vector<int> parseKeys(const std::string& script);
@@ -138,13 +145,16 @@ class Runtime {
   // Palette index at a pixel (-1 outside the page or not a palette colour).
   int pixel(int x, int y) const;
   uint32_t rgb(int colour) const;
-  bool writePng(const std::string& path) const;
+  // Writes the page; false with the reason in `error` when it could not.
+  bool writePng(const std::string& path, std::string* error = nullptr) const;
   // Trace lines recorded in memory (tests), in the documented JSON form.
   void recordTrace(bool on) { recordTrace_ = on; }
   const std::vector<std::string>& trace() const { return traceLines_; }
   void clearTrace() { traceLines_.clear(); }
-  // Writes --png at the end of a run.
-  void finish();
+  // Ends the outputs of a run: writes --png, completes --trace and reports
+  // shots that failed, each failure as one line on stderr. False when any
+  // output could not be written.
+  bool finish();
   void setTitle(const std::string& title);
   // Tests: queue keys or a window close on a test runtime.
   void pushKeys(const std::vector<int>& keys);
@@ -166,7 +176,9 @@ class Runtime {
   cairo_t* cr_ = nullptr;
   std::unique_ptr<Display> display_;
   Options options_;
-  std::FILE* traceFile_ = nullptr;
+  std::unique_ptr<OutputFile> trace_;
+  std::string shotError_;  // the first shot that could not be written, and why
+  int shotFailures_ = 0;
   bool recordTrace_ = false;
   std::vector<std::string> traceLines_;
   int measuring_ = 0;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "runtime/runtime.h"
 
@@ -56,13 +58,16 @@ TEST(Page, GlyphCellTopLeftAndMagnifiedCells) {
     const char* text;
     float mh, mv;
     int cellW, cellH;
+    bool bold = false;
   };
   // Size 16: a full-width cell is 16 x 16, a half-width one 8 x 16.
   for (const Case& c : {Case{"田", 2, 3, 32, 48}, Case{"田", 3, 3, 48, 48}, Case{"H", 3, 3, 24, 48},
-                        Case{"田", 1, 1, 16, 16}}) {
+                        Case{"田", 1, 1, 16, 16}, Case{"題", 1, 1, 16, 16, true},
+                        Case{"Q", 1, 1, 8, 16, true}, Case{"鋭", 4, 4, 64, 64, true}}) {
     rt::Runtime r(200, 120);
     r.SETFONTNAME("ゴシック");
     r.SETFONTSIZE(16);
+    r.SETFONTBOLD(c.bold);
     r.SYMBOL(40, 30, c.text, c.mh, c.mv, 0);
     Box b = inked(r);
     ASSERT_FALSE(b.empty()) << c.text;
@@ -84,6 +89,40 @@ TEST(Page, ScriptEllAndItalicFacesDraw) {
     r.SYMBOL(10, 10, face == std::string("MT Extra") ? "\u2113" : "x", 2, 2, 0);
     EXPECT_FALSE(inked(r).empty()) << face;
   }
+}
+
+// Relative luminance contrast of two palette colours (1:1 to 21:1).
+double contrast(const rt::Runtime& r, int a, int b) {
+  auto luminance = [&](int colour) {
+    uint32_t c = r.rgb(colour);
+    double sum = 0;
+    for (auto [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+      double v = ((c >> shift) & 255) / 255.0;
+      sum += weight * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+  };
+  double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(Palette, EveryTextPairReadsOnAProjector) {
+  rt::Runtime r(1, 1);
+  struct Pair {
+    int text, ground;
+    double least;
+  };
+  // The small prompt texts and the sub-menu lines aim higher where the
+  // colour has no second ground.
+  const Pair pairs[] = {
+      {0, 15, 7},   {3, 15, 7},   {5, 15, 7},    {7, 15, 7},  {9, 15, 4.5},  {5, 13, 4.5},
+      {9, 4, 4.5},  {13, 4, 4.5}, {9, 12, 4.5},  {13, 10, 4.5}, {15, 10, 7}, {13, 3, 4.5},
+  };
+  for (const Pair& p : pairs)
+    EXPECT_GE(contrast(r, p.text, p.ground), p.least) << p.text << " on " << p.ground;
+  // Each colour is its own: a pixel names exactly one palette index.
+  for (int a = 0; a < 16; ++a)
+    for (int b = a + 1; b < 16; ++b) EXPECT_NE(r.rgb(a), r.rgb(b)) << a << " and " << b;
 }
 
 TEST(Page, ArcsRunClockwiseAndWrapPastOne) {

@@ -1,0 +1,128 @@
+// Outputs: what each kind of target becomes, and failures that are reported.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "runtime/output.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct OutputTest : ::testing::Test {
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("outputs_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  bool put(const fs::path& path, const std::string& text) {
+    rt::OutputFile out;
+    return out.open(path.string()) && out.write(text.data(), text.size()) && out.commit();
+  }
+  // The folder holds exactly these names (no file left half-written beside them).
+  std::set<std::string> names() const {
+    std::set<std::string> n;
+    for (const auto& e : fs::directory_iterator(dir)) n.insert(e.path().filename().string());
+    return n;
+  }
+  fs::path dir;
+};
+
+TEST_F(OutputTest, RegularFilesAreReplacedWholeAndLinksWrittenThrough) {
+  fs::path file = dir / "page.png", link = dir / "link.png", dangling = dir / "later.png";
+  ASSERT_TRUE(put(file, "new file"));
+  EXPECT_EQ(slurp(file), "new file");
+  fs::permissions(file, fs::perms(0640));
+  auto mode = fs::status(file).permissions();
+  ASSERT_TRUE(put(file, "replaced"));
+  EXPECT_EQ(slurp(file), "replaced");
+  EXPECT_EQ(fs::status(file).permissions(), mode) << "the replaced file keeps its mode";
+
+  fs::create_symlink("page.png", link);
+  ASSERT_TRUE(put(link, "through the link"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(slurp(file), "through the link");
+
+  fs::create_symlink("made.png", dangling);
+  ASSERT_TRUE(put(dangling, "made"));
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(slurp(dir / "made.png"), "made");
+
+  // An output dropped before it was complete leaves the old file alone.
+  {
+    rt::OutputFile out;
+    ASSERT_TRUE(out.open(file.string()));
+    out.write("half", 4);
+  }
+  EXPECT_EQ(slurp(file), "through the link");
+  EXPECT_EQ(names(), (std::set<std::string>{"page.png", "link.png", "later.png", "made.png"}));
+}
+
+TEST_F(OutputTest, FifoIsWrittenInPlace) {
+  fs::path fifo = dir / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto reader = std::async(std::launch::async, [&] { return slurp(fifo); });
+  EXPECT_TRUE(put(fifo, "down the pipe"));
+  EXPECT_EQ(reader.get(), "down the pipe");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(names(), std::set<std::string>{"pipe"});
+}
+
+TEST_F(OutputTest, FullDeviceFailsAndStaysADevice) {
+  for (fs::path target : {fs::path("/dev/full"), dir / "full"}) {
+    if (target != "/dev/full") fs::create_symlink("/dev/full", target);
+    rt::OutputFile out;
+    ASSERT_TRUE(out.open(target.string()));
+    std::string big(1 << 17, 'x');  // more than is buffered
+    EXPECT_FALSE(out.write(big.data(), big.size()));
+    EXPECT_FALSE(out.commit());
+    EXPECT_EQ(out.error(), "No space left on device");
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  }
+  // A short write fails only when it reaches the device at the end.
+  rt::OutputFile out;
+  ASSERT_TRUE(out.open("/dev/full"));
+  EXPECT_TRUE(out.write("x", 1));
+  EXPECT_FALSE(out.commit());
+}
+
+TEST_F(OutputTest, ProblemsAreFoundBeforeTheRun) {
+  fs::create_directories(dir / "sub");
+  std::ofstream(dir / "plain") << "x";
+  EXPECT_EQ(rt::outputProblem((dir / "new.png").string()), "");
+  EXPECT_EQ(rt::outputProblem((dir / "plain").string()), "");
+  EXPECT_EQ(rt::outputProblem("/dev/null"), "");
+  EXPECT_EQ(rt::outputProblem((dir / "sub").string()), "it is a folder");
+  EXPECT_EQ(rt::outputProblem((dir / "missing" / "x.png").string()),
+            "the folder " + (dir / "missing").string() + " does not exist");
+  EXPECT_EQ(rt::outputProblem((dir / "plain" / "x.png").string()),
+            (dir / "plain").string() + " is not a folder");
+  EXPECT_EQ(rt::folderProblem((dir / "a" / "b").string()), "");
+  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()),
+            (dir / "plain").string() + " is not a folder");
+  EXPECT_FALSE(fs::exists(dir / "a"));
+}
+
+TEST_F(OutputTest, IdentitySeesThroughLinksAndDots) {
+  std::ofstream(dir / "t.jsonl") << "x";
+  fs::create_symlink("t.jsonl", dir / "l");
+  auto id = [](const fs::path& p) { return rt::outputIdentity(p.string()); };
+  EXPECT_EQ(id(dir / "l"), id(dir / "t.jsonl"));
+  EXPECT_EQ(id(dir / "x" / ".." / "new.png"), id(dir / "new.png"));
+  EXPECT_NE(id(dir / "new.png"), id(dir / "t.jsonl"));
+}
+
+}  // namespace
