@@ -15,7 +15,10 @@ SpecialLessons::SpecialLessons(rt::Runtime& runtime) : LessonScreens(runtime, "O
 
 void SpecialLessons::SpecialCh1SpecialParallelograms() { SpecialCh1Menu(); }
 void SpecialLessons::SpecialCh2Diagonals() { SpecialCh2Menu(); }
-void SpecialLessons::SpecialCh3TwoEquilateralTriangles() { SpecialCh3Menu(); }
+void SpecialLessons::SpecialCh3TwoEquilateralTriangles() {
+  SpecialCh3Goal();
+  SpecialCh3Menu();
+}
 
 void SpecialLessons::SpecialCh1Menu() {
   ChapterMenu("①Q　②定義　③例１　④問１　⑤性質説明　⑥終了", std::vector<LessonScreenFn>(5));
@@ -24,10 +27,16 @@ void SpecialLessons::SpecialCh1Menu() {
 void SpecialLessons::SpecialCh2Menu() {
   ChapterMenu(
       "①長方形対角線　②ひし形対角線　③対角線逆　④問４　⑤問５　⑥問６　⑦説明(1)　⑧(2)　⑨(3)　⑩(4)　⑪終了",
-      std::vector<LessonScreenFn>(10));
-}
-
-void SpecialLessons::SpecialCh3Menu() {
-  ChapterMenu("①P151Q　②証明　③図１証明　④図2証明　⑤正方形で　⑥終了",
-              std::vector<LessonScreenFn>(5));
+      {
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr,
+          nullptr,
+          [this] { SpecialCh2S6Question6Answer(); },
+          [this] { SpecialCh2S7ParallelogramToRectangle(); },
+          [this] { SpecialCh2S8RectangleToSquare(); },
+          [this] { SpecialCh2S9ParallelogramToRhombus(); },
+          [this] { SpecialCh2S10RhombusToSquare(); },
+      });
 }
