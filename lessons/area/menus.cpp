@@ -32,16 +32,3 @@ void AreaLessons::AreaCh1Menu() {
   ChapterMenu("①例　②P153Q　③問１　④P54Q　⑤証明　⑥△BCF作図　⑦問2　⑧終了",
               std::vector<LessonScreenFn>(7));
 }
-
-void AreaLessons::AreaCh2Menu() {
-  ChapterMenu("P155 基本の問題 ①1　②2　③３　④４　⑤終了", std::vector<LessonScreenFn>(4));
-}
-
-void AreaLessons::AreaCh3Menu() {
-  ChapterMenu("P151 章の問題A ①1,2　②3　③４　④５　⑤６　⑥７　⑦終了",
-              std::vector<LessonScreenFn>(6));
-}
-
-void AreaLessons::AreaCh4Menu() {
-  ChapterMenu("P152 章の問題B ①～④解答　　⑤終了", std::vector<LessonScreenFn>(4));
-}
