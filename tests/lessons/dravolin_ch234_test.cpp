@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,8 +44,8 @@ std::string keysFor(const Screen& s, int visits = 1) {
   return keys;
 }
 
-// The trace cut at every start of the sub-menu line; piece k (from 1) is
-// the k-th prompt and the screen it opened. KEY events are dropped.
+// The trace cut at every start of the sub-menu line: each piece is a prompt
+// and the screen it opened. KEY events are dropped.
 std::vector<Trace> visits(const Trace& trace) {
   std::vector<Trace> out;
   for (const std::string& line : trace) {
@@ -63,33 +65,37 @@ Trace fromPageClear(const Trace& piece) {
   return {};
 }
 
-// The boxes (filled, border 3, fill 13) of a piece of trace, each with the
-// glyphs drawn into it right after it and the colours of those glyphs.
+// A filled box, the glyphs drawn into it right after it and their colours.
 struct Box {
   double x, y, w, h;
   std::string text;
   std::vector<double> colours;
 };
 
+// The box drawn by trace line i, with its glyphs.
+Box boxAt(const Trace& t, size_t i) {
+  const std::string& l = t[i];
+  Box b{
+      num(l, "x1"), num(l, "y1"), num(l, "x2") - num(l, "x1"), num(l, "y2") - num(l, "y1"), "", {}};
+  for (size_t j = i + 1; j < t.size(); ++j) {
+    if (is(t[j], "LINE") && num(t[j], "form") == 0) continue;  // strokes of a sign
+    if (!is(t[j], "SYMBOL") || num(t[j], "x") >= b.x + b.w || num(t[j], "y") >= b.y + b.h) break;
+    b.text += text(t[j], "text");
+    b.colours.push_back(num(t[j], "colour"));
+  }
+  return b;
+}
+
+bool isBox(const std::string& l, int border, int fill) {
+  return isFilledBox(l) && num(l, "colour") == border && num(l, "fill") == fill;
+}
+
+// The boxes of a piece of trace with the border and fill given (an answer
+// box's 3 and 13 unless told).
 std::vector<Box> answerBoxes(const Trace& t, int border = 3, int fill = 13) {
   std::vector<Box> out;
-  for (size_t i = 0; i < t.size(); ++i) {
-    const std::string& l = t[i];
-    if (!isFilledBox(l) || num(l, "colour") != border || num(l, "fill") != fill) continue;
-    Box b{num(l, "x1"),
-          num(l, "y1"),
-          num(l, "x2") - num(l, "x1"),
-          num(l, "y2") - num(l, "y1"),
-          "",
-          {}};
-    for (size_t j = i + 1; j < t.size(); ++j) {
-      if (is(t[j], "LINE") && num(t[j], "form") == 0) continue;  // strokes of a sign
-      if (!is(t[j], "SYMBOL") || num(t[j], "x") >= b.x + b.w || num(t[j], "y") >= b.y + b.h) break;
-      b.text += text(t[j], "text");
-      b.colours.push_back(num(t[j], "colour"));
-    }
-    out.push_back(b);
-  }
+  for (size_t i = 0; i < t.size(); ++i)
+    if (isBox(t[i], border, fill)) out.push_back(boxAt(t, i));
   return out;
 }
 
@@ -250,6 +256,41 @@ TEST(DravolinProblemPages, PlaceTheLettersOfComputedPoints) {
     }
     EXPECT_EQ(found, 1);
   }
+}
+
+// ---- random keys reach every problem page ----
+
+// Keys that move through Dravolin's menus: item numbers, Enter and spaces,
+// with a few out-of-range numbers and entry edits. Without a "7" the main
+// menu never ends the program, so one run takes every key.
+TEST(DravolinProblemPages, RandomMenuKeysReachEveryProblemWithoutAnError) {
+  static const std::vector<std::string> pool = {
+      "1",     "2",     "3",     "4",     "5",     "6",     "2",         "3",     "4",
+      "Enter", "Enter", "Enter", "Enter", "Enter", "Enter", "Space",     "Space", "Space",
+      "Space", "Space", "Space", "Space", "0",     "9",     "Backspace",
+  };
+  std::set<std::string> reached;
+  for (uint32_t seed : {31u, 32u}) {
+    SCOPED_TRACE(seed);
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<size_t> pick(0, pool.size() - 1);
+    std::string script;
+    for (int i = 0; i < 3000; ++i) script += pool[pick(gen)] + " ";
+    HeadlessRun run = runHeadless<AreaLessons>(script, seed);
+    ASSERT_EQ(run.status, 0);
+    // Each badge, under the title box drawn last before it.
+    std::string page;
+    for (size_t i = 0; i < run.trace.size(); ++i) {
+      if (isBox(run.trace[i], 3, 13) && num(run.trace[i], "x2") - num(run.trace[i], "x1") == 396)
+        page = boxAt(run.trace, i).text;
+      if (isBox(run.trace[i], 4, 3)) reached.insert(page + " " + boxAt(run.trace, i).text);
+    }
+  }
+  std::set<std::string> all;
+  for (int n = 1; n <= 4; ++n) all.insert("P155基本の問題 " + std::to_string(n));
+  for (int n = 1; n <= 7; ++n) all.insert("P156章の問題A " + std::to_string(n));
+  for (int n = 1; n <= 4; ++n) all.insert("P157章の問題B " + std::to_string(n));
+  EXPECT_EQ(reached, all);
 }
 
 }  // namespace
