@@ -147,6 +147,10 @@ void LessonScreens::TextBoxAt(float x, float y, float width, float height,
   YI1 = Y;
 }
 
+void LessonScreens::NumberBadge(float x, float y, const std::string& number) {
+  TextBoxAt(x, y, 44, 44, number, 13, 4, 3);
+}
+
 // ---- drawing ----
 
 void LessonScreens::Segment(int a, int b, int colour) {
@@ -206,11 +210,12 @@ void LessonScreens::Disc(int slot, float radius, int colour) {
 
 // ---- marks ----
 
-void LessonScreens::Ticks(int a, int b, float count, int colour, float shift, float half) {
+void LessonScreens::Ticks(int a, int b, float count, int colour, float shift, float half,
+                          float spacing) {
   SegmentEnds(a, b);
   HONSU = count;
   NAGASA = half;
-  AIDA = 8;
+  AIDA = spacing;
   ITI = shift;
   CCC2 = colour;
   EqualLengthTicks();
@@ -270,10 +275,11 @@ void LessonScreens::AngleDot(int vertex, int p1, int p2, float distance, float r
 }
 
 void LessonScreens::DottedSegment(int a, int b, float step, int colour) {
-  DottedArc(a, b, 0, -1, step, colour);
+  ArcOver(a, b, 0, -1, step, colour, "");
 }
 
-void LessonScreens::DottedArc(int a, int b, float height, float side, float step, int colour) {
+void LessonScreens::ArcOver(int a, int b, float height, float side, float step, int colour,
+                            const std::string& label) {
   ZX0 = X_A(a);
   ZY0 = Y_A(a);
   ZX1 = X_A(b);
@@ -283,7 +289,7 @@ void LessonScreens::DottedArc(int a, int b, float height, float side, float step
   NAKA = 0;
   HABA = step;
   CCC2 = colour;
-  AAA_S = "";
+  AAA_S = label;
   ArcOverSegment();
 }
 

@@ -27,6 +27,8 @@
 //                                      the TextCursor stays
 //               HideBox(n,w[,h])       the box drawn over in colour 15
 //               TextBoxAt(x,y,w,h,t,text,border,fill)  TextInBox; XI2 = X, YI1 = Y
+//               NumberBadge(x,y,n)     a problem's number: 44 x 44, text 13, border 4,
+//                                      fill 3 (XI2, YI1 follow)
 //   drawing     Segment(a,b,c)         LINE at the current pen width
 //               EraseBox(x1,y1,x2,y2)  filled box in colour 15
 //               FilledBox(x1,y1,x2,y2,border,fill)
@@ -37,14 +39,15 @@
 //                                      the pen width is left at w)
 //               TrianglePolygon(a,b,c,...)  PolygonAt of three slots
 //               Disc(slot,r,c)         a filled circle on a point
-//   marks       Ticks(a,b,n,c[,shift][,half])   EqualLengthTicks, AIDA 8
+//   marks       Ticks(a,b,n,c[,shift][,half][,spacing])  EqualLengthTicks, AIDA 8
 //               Parallel(a,b,n,c[,ratioA,ratioB][,size])  ParallelMarks
 //               AngleAt(v,p1,p2,style) AngleMark (AngleStyle: HONSU, NAGASA, CCC2,
 //                                      CCC3, CCC1, AAA$, ITI, AAAX, AAAY)
 //               RightAngleAt(v,p1,p2,side,c)     RightAngleMark, ITI -1
 //               AngleDot(v,p1,p2,d,r,c[,outline][,iti])  a dot on the bisector
 //               DottedSegment(a,b,step,c)        ArcOverSegment, TAKASA 0, HOUKOU -1
-//               DottedArc(a,b,height,side,step,c)  ArcOverSegment, no label
+//               ArcOver(a,b,height,side,step,c,label)  ArcOverSegment from a to b; the
+//                                      label colour CCC1 is the caller's
 //   points      SegmentEnds(a,b)       AX,AY,BX,BY from two slots
 //               AnglePoints(v,p1,p2)   ZX0..ZY2 from three slots
 //               IntersectionInto(s,a,b,c,d)  LineIntersection of ab and cd
@@ -119,6 +122,7 @@ class LessonScreens : public Framework {
   void BoxAt(float x, float y, const std::string& text, float width, BoxStyle style);
   void TextBoxAt(float x, float y, float width, float height, const std::string& text,
                  int textColour, int border, int fill);
+  void NumberBadge(float x, float y, const std::string& number);
 
   // ---- drawing ----
   void Segment(int a, int b, int colour);
@@ -133,7 +137,8 @@ class LessonScreens : public Framework {
   void Disc(int slot, float radius, int colour);
 
   // ---- marks ----
-  void Ticks(int a, int b, float count, int colour, float shift = 0, float half = 16);
+  void Ticks(int a, int b, float count, int colour, float shift = 0, float half = 16,
+             float spacing = 8);
   void Parallel(int a, int b, float count, int colour, float ratioA = 1, float ratioB = 1,
                 float size = 16);
   void AngleAt(int vertex, int p1, int p2, const AngleStyle& style);
@@ -141,9 +146,8 @@ class LessonScreens : public Framework {
   void AngleDot(int vertex, int p1, int p2, float distance, float radius, int colour,
                 bool outline = false, float iti = 1);
   void DottedSegment(int a, int b, float step, int colour);
-  // A dotted half-ellipse `height` high over the segment from slot a to
-  // slot b, right of it for side 1, left for -1, a dot every `step` degrees.
-  void DottedArc(int a, int b, float height, float side, float step, int colour);
+  void ArcOver(int a, int b, float height, float side, float step, int colour,
+               const std::string& label);
   // A filled sector without a label (border 0), or `count` arcs.
   static AngleStyle Sector(float radius, int fill) {
     AngleStyle s;

@@ -55,6 +55,50 @@ class AreaLessons : public LessonScreens {
 
 
   // ---- chapters 2 to 4: the problem pages (problems*.cpp) ----
+  // Chapter 2, basic problems (problems_basic.cpp).
+  void AreaCh2S1Problem1();
+  void AreaCh2S2Problem2();
+  void AreaCh2S3Problem3();
+  void AreaCh2S4Problem4();
+  // Chapter 3, chapter problems A (problems_a.cpp).
+  void AreaCh3S1Problems1And2();
+  void AreaCh3S2Problem3();
+  void AreaCh3S3Problem4();
+  void AreaCh3S4Problem5();
+  void AreaCh3S5Problem6();
+  void AreaCh3S6Problem7();
+  // Chapter 4, chapter problems B (problems_b.cpp).
+  void AreaCh4S1Problem1();
+  void AreaCh4S2Problem2();
+  void AreaCh4S3Problem3();
+  void AreaCh4S4Problem4();
+
+ protected:
+  // A problem page: the page cleared (1760 wide), YI1 = 30, pen width 5.
+  void ProblemPage();
+  // A problem page's title box (396 x 44, text 0, border 3, fill 13) at
+  // (x, YI1), holding the page and its title; XI2 and YI1 follow.
+  void ProblemTitle(float x, const std::string& page);
+  // The title box, then the number badge `gap` after it on the same line.
+  void ProblemHeading(float x, const std::string& page, const std::string& number, float gap);
+  // The arrowheads of a parallelogram in slots 1 to 4, colour 3: two on AB
+  // and on DC (1:2), one on AD and on BC at the ratios given.
+  void ParallelogramArrows(float adA, float adB, float bcA, float bcB);
+  // Each screen's own figure.
+  void AreaCh2S1Figure();
+  void AreaCh2S2Figure();
+  void AreaCh2S3Figure();
+  void AreaCh2S4Figure();
+  void AreaCh3S1Figure();
+  void AreaCh3S2Figure();
+  void AreaCh3S3Figure();
+  void AreaCh3S4Figure();
+  void AreaCh3S5Figure();
+  void AreaCh3S6Figure();
+  void AreaCh4S1Figure();  // ends with a key wait
+  void AreaCh4S2Figure();
+  void AreaCh4S3Figure();
+  void AreaCh4S4Figure();  // a key wait between its two halves
 
   // (end of this section)
 };

@@ -39,16 +39,3 @@ void AreaLessons::AreaCh1Menu() {
                   [this] { AreaCh1S7Question2Answer(); },
               });
 }
-
-void AreaLessons::AreaCh2Menu() {
-  ChapterMenu("P155 基本の問題 ①1　②2　③３　④４　⑤終了", std::vector<LessonScreenFn>(4));
-}
-
-void AreaLessons::AreaCh3Menu() {
-  ChapterMenu("P151 章の問題A ①1,2　②3　③４　④５　⑤６　⑥７　⑦終了",
-              std::vector<LessonScreenFn>(6));
-}
-
-void AreaLessons::AreaCh4Menu() {
-  ChapterMenu("P152 章の問題B ①～④解答　　⑤終了", std::vector<LessonScreenFn>(4));
-}

@@ -270,8 +270,8 @@ void SpecialLessons::SpecialCh3S5SquaresProof() {
         Ticks(1, 7, 1, 5, 0, 20);
         Ticks(4, 2, 1, 5, 0, 20);
       },
-      [&] { DottedArc(1, 3, 20, 1, 3, 3); },
-      [&] { DottedArc(4, 3, 20, -1, 3, 3); },
+      [&] { ArcOver(1, 3, 20, 1, 3, 3, ""); },
+      [&] { ArcOver(4, 3, 20, -1, 3, 3, ""); },
       [&] { Ticks(3, 7, 2, 3, -50, 20); },
       [&] { Ticks(3, 2, 2, 3, 0, 20); },
       [&] { RightAngleAt(3, 4, 1, 40, 3); },

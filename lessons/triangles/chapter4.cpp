@@ -14,18 +14,8 @@ void TriangleLessons::SectorAt(int vertex, int p1, int p2, int fill) {
 }
 
 void TriangleLessons::EqualSideArc(int base, int apex, float houkou, int colour) {
-  ZX0 = X_A(base);
-  ZY0 = Y_A(base);
-  ZX1 = X_A(apex);
-  ZY1 = Y_A(apex);
-  TAKASA = 50;
-  HOUKOU = houkou;
-  NAKA = 0;
-  HABA = 5;
-  CCC2 = colour;
   CCC1 = colour;
-  AAA_S = "○";
-  ArcOverSegment();
+  ArcOver(base, apex, 50, houkou, 5, colour, "○");
 }
 
 // ---- screen 2: flip and slide ----

@@ -3,10 +3,6 @@
 
 void TriangleLessons::ProblemTitle() { TextBoxAt(XI1, YI1, 484, 44, "P138 基本の問題", 13, 5, 4); }
 
-void TriangleLessons::ProblemBadge(float x, float y, const std::string& number) {
-  TextBoxAt(x, y, 44, 44, number, 13, 4, 3);
-}
-
 void TriangleLessons::TriangleCh5S1Problems1And2() {
   Steps({
       [&] {
@@ -14,7 +10,7 @@ void TriangleLessons::TriangleCh5S1Problems1And2() {
         XI1 = 38;
         YI1 = 30;
         ProblemTitle();
-        ProblemBadge(XI1, YI1 + 70, "1");
+        NumberBadge(XI1, YI1 + 70, "1");
       },
       [&] {
         SameLine(3, "(1)");
@@ -34,7 +30,7 @@ void TriangleLessons::TriangleCh5S1Problems1And2() {
         SameLine(5, "54%");
       },
       [&] {
-        ProblemBadge(XI1, YI1 + 70, "2");
+        NumberBadge(XI1, YI1 + 70, "2");
         SameLine(5, " △ABCと△DEFで、AB=DE ならば △ABC≡△DEF");
         NewLine(5, "正しくない", 50, 76);
         SameLine(0, "(1組の辺が等しいだけでは合同といえない)", 10);
@@ -73,7 +69,7 @@ void TriangleLessons::TriangleCh5S2Problem3() {
         XI1 = 114;
         YI1 = 30;
         ProblemTitle();
-        ProblemBadge(XI2 + 20, YI1, "3");
+        NumberBadge(XI2 + 20, YI1, "3");
         TriangleCh5S2Figure();
         NewLine(3, "(1)", 80, -76);
       },

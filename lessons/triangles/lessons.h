@@ -100,9 +100,8 @@ class TriangleLessons : public LessonScreens {
   // A pair of congruent right triangles from `first` (A, B, C, D, E, F in
   // six slots) with its number box and the ticks on its hypotenuses.
   void TriangleCh4S4Pair(int first, const std::string& number);
-  // A problem page's title box at the TextCursor, and a problem's badge.
+  // A problem page's title box at the TextCursor.
   void ProblemTitle();
-  void ProblemBadge(float x, float y, const std::string& number);
 
   // ---- chapter 1 and 2 helpers (chapter1.cpp, chapter2.cpp) ----
   // The frame (840, 50, 8 x 10, SIZE 50) and points A(4,9), B(1,1), C(7,1),

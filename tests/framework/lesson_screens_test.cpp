@@ -11,6 +11,7 @@ namespace {
 struct Screens : LessonScreens {
   using LessonScreens::LessonScreens;
   using LessonScreens::AnswerBox;
+  using LessonScreens::ArcOver;
   using LessonScreens::Frame;
   using LessonScreens::Label;
   using LessonScreens::NewLine;
@@ -92,6 +93,23 @@ TEST_F(LessonScreensTest, PolygonThroughSlotsLeavesItsWidth) {
   std::string letters;
   for (const TracedOp& t : drawn("SYMBOL")) letters += t.text.at("text");
   EXPECT_EQ(letters, "ABCD");
+}
+
+TEST_F(LessonScreensTest, ArcOverDotsInItsColourAndLabelsInTheCallersTextColour) {
+  s.Frame(640, 0, 14, 17, 35);
+  s.Points({{1, 7, 15}, {2, 1, 11}});
+  s.CCC1 = 0;
+  s.ArcOver(1, 2, 2, 1, 7, 7, "6cm");
+  std::vector<TracedOp> dots, label;
+  for (const std::string& line : page.trace()) {
+    TracedOp t = parseTraceLine(line);
+    if (t.op == "CIRCLE") dots.push_back(t);
+    if (t.op == "SYMBOL") label.push_back(t);
+  }
+  EXPECT_EQ(dots.size(), 26u);  // one every 7 degrees of the half turn
+  for (const TracedOp& d : dots) EXPECT_EQ(d["colour"], 7);
+  ASSERT_FALSE(label.empty());
+  for (const TracedOp& l : label) EXPECT_EQ(l["colour"], 0);
 }
 
 }  // namespace
