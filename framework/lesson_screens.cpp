@@ -270,12 +270,16 @@ void LessonScreens::AngleDot(int vertex, int p1, int p2, float distance, float r
 }
 
 void LessonScreens::DottedSegment(int a, int b, float step, int colour) {
+  DottedArc(a, b, 0, -1, step, colour);
+}
+
+void LessonScreens::DottedArc(int a, int b, float height, float side, float step, int colour) {
   ZX0 = X_A(a);
   ZY0 = Y_A(a);
   ZX1 = X_A(b);
   ZY1 = Y_A(b);
-  TAKASA = 0;
-  HOUKOU = -1;
+  TAKASA = height;
+  HOUKOU = side;
   NAKA = 0;
   HABA = step;
   CCC2 = colour;

@@ -21,7 +21,10 @@ void SpecialLessons::SpecialCh2Diagonals() {
   SpecialCh2Menu();
 }
 
-void SpecialLessons::SpecialCh3TwoEquilateralTriangles() { SpecialCh3Menu(); }
+void SpecialLessons::SpecialCh3TwoEquilateralTriangles() {
+  SpecialCh3Goal();
+  SpecialCh3Menu();
+}
 
 void SpecialLessons::SpecialCh1Goal() {
   GoalScreen({"長方形、ひし形、正方形と平行四辺形との関係を調べよう。"});
@@ -37,7 +40,6 @@ void SpecialLessons::SpecialCh1Menu() {
                [this] { SpecialCh1S5Properties(); }});
 }
 
-// Items 6 to 10 come straight back to the prompt until their screens land.
 void SpecialLessons::SpecialCh2Menu() {
   ChapterMenu(
       "①長方形対角線　②ひし形対角線　③対角線逆　④問４　⑤問５　⑥問６　⑦説明(1)　⑧(2)　⑨(3)　⑩(4)　⑪終了",
@@ -47,15 +49,10 @@ void SpecialLessons::SpecialCh2Menu() {
           [this] { SpecialCh2S3DiagonalConverses(); },
           [this] { SpecialCh2S4Question4Answer(); },
           [this] { SpecialCh2S5Question5Answer(); },
-          {},  // 6
-          {},  // 7
-          {},  // 8
-          {},  // 9
-          {},  // 10
+          [this] { SpecialCh2S6Question6Answer(); },
+          [this] { SpecialCh2S7ParallelogramToRectangle(); },
+          [this] { SpecialCh2S8RectangleToSquare(); },
+          [this] { SpecialCh2S9ParallelogramToRhombus(); },
+          [this] { SpecialCh2S10RhombusToSquare(); },
       });
-}
-
-void SpecialLessons::SpecialCh3Menu() {
-  ChapterMenu("①P151Q　②証明　③図１証明　④図2証明　⑤正方形で　⑥終了",
-              std::vector<LessonScreenFn>(5));
 }

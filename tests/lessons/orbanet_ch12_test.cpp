@@ -119,9 +119,9 @@ TEST(OrbanetMenus, GoalScreensOnceAtEachEntryAndTheSubMenusRangeChecks) {
   for (const Case& c : {
            // Chapter 1: 0, 7 and an empty entry show the prompt again; 6 leaves.
            Case{"1 Enter 0 Enter 7 Enter Enter 6 Enter", 1, 4, 2},
-           // Chapter 2: 12 is refused, 10 is an item (empty for now), 11 leaves,
-           // and entering again shows the goal again.
-           Case{"2 Enter 1 2 Enter 1 0 Enter 1 1 Enter 2 Enter", 2, 4, 2},
+           // Chapter 2: 12 is refused, 11 leaves, and entering again shows
+           // the goal again.
+           Case{"2 Enter 1 2 Enter 1 1 Enter 2 Enter", 2, 3, 2},
            // Main-menu item 4 draws the main menu again at once.
            Case{"4 Enter", 0, 0, 2},
        }) {
@@ -132,6 +132,17 @@ TEST(OrbanetMenus, GoalScreensOnceAtEachEntryAndTheSubMenusRangeChecks) {
     EXPECT_EQ(countIf(r.trace, isSubMenuLine), c.subMenus);
     EXPECT_EQ(countIf(r.trace, isMainMenuHeading), c.mainMenus);
   }
+}
+
+// Item 10 of chapter 2 opens its screen on a cleared page.
+TEST(OrbanetMenus, Chapter2AcceptsItsTenthItem) {
+  const HeadlessRun& r = run("2 Enter 1 0 Enter");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(countIf(afterKey(r.trace, 5), [](const std::string& l) {
+              return is(l, "LINE") && num(l, "form") == 2 && num(l, "x1") == 0 &&
+                     num(l, "y1") == 0 && num(l, "x2") == 1600;
+            }),
+            1);
 }
 
 TEST(OrbanetMenus, GoalScreensClearTheWidePageAndWriteTheirGoal) {
