@@ -94,8 +94,10 @@ void SpecialLessons::SpecialCh1S2Definitions() {
 // 3, 6, 9, 10 the top-left corners of the four names.
 
 void SpecialLessons::SpecialCh1S5Properties() {
-  const AngleStyle oneArc{.count = 1, .radius = 50, .border = 0, .fill = 3, .labelColour = 3, .label = ""};
-  const AngleStyle twoArcs{.count = 2, .radius = 60, .border = 0, .fill = 3, .labelColour = 3, .label = ""};
+  AngleStyle oneArc = Arcs(1, 50, 3);
+  oneArc.labelColour = 3;
+  AngleStyle twoArcs = Arcs(2, 60, 3);
+  twoArcs.labelColour = 3;
   Steps({
       [&] {
         ScreenClear();

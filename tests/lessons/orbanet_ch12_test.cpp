@@ -3,6 +3,7 @@
 // the crossed tapes turned both ways past both ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -95,7 +96,8 @@ bool hasPolyline(const Trace& t, const Points& want, int colour, bool filled = f
     if (got.size() != want.size()) continue;
     bool same = true;
     for (size_t i = 0; i < got.size(); ++i)
-      same = same && near(got[i].first, want[i].first, 0.6) && near(got[i].second, want[i].second, 0.6);
+      same = same && near(got[i].first, want[i].first, 0.6) &&
+             near(got[i].second, want[i].second, 0.6);
     if (same) return true;
   }
   return false;
@@ -164,7 +166,8 @@ TEST(OrbanetMenus, TheSubMenuLineOfChapter2EndsInsideTheErasedBand) {
   const HeadlessRun& r = run("2 Enter");
   double right = 0;
   for (const std::string& l : r.trace)
-    if (is(l, "SYMBOL") && num(l, "y") == 666 && num(l, "x") < 992) right = std::max(right, num(l, "x") + 16);
+    if (is(l, "SYMBOL") && num(l, "y") == 666 && num(l, "x") < 992)
+      right = std::max(right, num(l, "x") + 16);
   EXPECT_EQ(right, 960);
 }
 
@@ -214,7 +217,8 @@ TEST(OrbanetCh12Screens, ASecondVisitDrawsTheSamePage) {
       Trace out;
       for (int k = first; k <= first + keys; ++k)
         for (std::string l : afterKey(r.trace, k)) {
-          if (field(l, "form") == "2" || field(l, "filled") == "true") l = l.substr(0, l.find(",\"width\""));
+          if (field(l, "form") == "2" || field(l, "filled") == "true")
+            l = l.substr(0, l.find(",\"width\""));
           out.push_back(l);
         }
       return out;
