@@ -405,6 +405,51 @@ TEST(OrbanetCh12Screens, MarksStandWhereTheirPartsPutThem) {
   EXPECT_TRUE(hasPolyline(kite, {{858, 390}, {858, 350}, {818, 350}}, 3));
 }
 
+// The marks a step adds, counted by kind and colour.
+struct Marks {
+  int chapter, item, step;
+  const char* kind;  // "line" ticks and arrow strokes, "corner" right angles,
+                     // "arc", "sector" (its fill colour), "shade" (its fill)
+  int colour, count;
+};
+const Marks kMarks[] = {
+    {2, 1, 1, "corner", 3, 4}, {2, 1, 1, "line", 5, 2},   {2, 1, 2, "shade", 13, 1},
+    {2, 1, 2, "corner", 3, 4}, {2, 1, 4, "line", 3, 1},   {2, 1, 5, "line", 3, 2},
+    {2, 2, 1, "line", 3, 4},   {2, 2, 1, "corner", 5, 1}, {2, 2, 2, "shade", 11, 1},
+    {2, 2, 3, "sector", 7, 1}, {2, 2, 6, "line", 3, 3},   {2, 2, 8, "sector", 7, 1},
+    {2, 2, 10, "corner", 5, 1}, {2, 3, 7, "arc", 5, 2},   {2, 3, 8, "arc", 5, 2},
+    {2, 3, 12, "shade", 11, 1}, {2, 3, 17, "line", 5, 2}, {2, 3, 18, "line", 5, 2},
+    {2, 4, 2, "line", 3, 2},   {2, 4, 3, "line", 5, 1},   {2, 4, 4, "corner", 3, 4},
+    {2, 4, 7, "line", 5, 1},   {2, 5, 2, "corner", 3, 1}, {1, 5, 4, "arc", 3, 6},
+};
+
+TEST(OrbanetCh12Screens, EachStepAddsItsMarksInTheirColours) {
+  for (const Marks& m : kMarks) {
+    SCOPED_TRACE(std::to_string(m.chapter) + "-" + std::to_string(m.item) + " step " +
+                 std::to_string(m.step) + " " + m.kind);
+    const Screen* s = nullptr;
+    for (const Screen& c : kScreens)
+      if (c.chapter == m.chapter && c.item == m.item) s = &c;
+    Trace t = stepOf(run(screenKeys(m.chapter, m.item, s->keys)).trace, m.step);
+    const std::string kind = m.kind;
+    EXPECT_EQ(countIf(t,
+                      [&](const std::string& l) {
+                        const bool filled = field(l, "filled") == "true";
+                        if (kind == "line")
+                          return is(l, "LINE") && num(l, "form") == 0 && num(l, "colour") == m.colour;
+                        if (kind == "corner")
+                          return is(l, "CONNECT") && !filled && points(l).size() == 3 &&
+                                 num(l, "colour") == m.colour;
+                        if (kind == "arc")
+                          return is(l, "CIRCLE") && !filled && num(l, "colour") == m.colour;
+                        if (kind == "sector")
+                          return is(l, "CIRCLE") && filled && num(l, "fill") == m.colour;
+                        return is(l, "CONNECT") && filled && num(l, "fill") == m.colour;
+                      }),
+              m.count);
+  }
+}
+
 TEST(OrbanetCh12Screens, DefinitionsMarkEachFigureInTheStepOfItsText) {
   const HeadlessRun& r = run(screenKeys(1, 2, kScreens[1].keys));
   auto corners = [](const Trace& t) {
