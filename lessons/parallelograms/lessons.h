@@ -18,6 +18,8 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramCh4Menu();
 
   // ---- frame, chapters 1 and 2, goal screens (chapter1*.cpp, chapter2*.cpp, menus.cpp) ----
+  // O(4.5,3), A(2,5), B(1,1), C(7,1), D(8,5) into slots 0..4 as pixels of the current frame (centre: false leaves slot 0); no frame set, nothing drawn.
+  void StandardParallelogram(bool centre = true);
 
   // (end of this section)
 
