@@ -50,6 +50,12 @@ void ParallelogramLessons::HalfDiagonalTicks(int colour) {
   Ticks(0, 4, 4, colour, -35, 18);
 }
 
+void ParallelogramLessons::MarkedBox(int n, const std::string& placeholder, float width,
+                                     const std::string& mark) {
+  AnswerBox(n, placeholder, width);
+  SameLine(3, mark, 4);
+}
+
 void ParallelogramLessons::CongruenceClose(const std::string& congruence,
                                            const std::string& sides) {
   NewLine(0, "①②③から、", 55);
@@ -372,17 +378,14 @@ void ParallelogramLessons::ParallelogramCh1S4OppositeSidesProof() {
       [&] {
         NewLine(0, "ACは共通だから、", 55);
         SameLine(0, "AC=");
-        AnswerBox(1, "ア", 76);
-        SameLine(3, "…①", 4);
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "平行線の錯角は等しいから", 55);
         NewLine(0, "AB∥DCより", 55);
         SameLine(0, "∠BAC=", 20);
-        AnswerBox(2, "イ", 152);
-        SameLine(3, "…②", 4);
+        MarkedBox(2, "イ", 152, "…②");
         NewLine(0, "AD∥BCより", 55);
         SameLine(0, "∠BCA=", 20);
-        AnswerBox(3, "ウ", 152);
-        SameLine(3, "…③", 4);
+        MarkedBox(3, "ウ", 152, "…③");
         CongruenceClose("△ABC≡△CDA", "AB=DC,AD=BC");
         NewLine(0, "したがって、平行四辺形では、");
         SameLine(3, "2組の対辺はそれぞれ等しい。");
@@ -422,8 +425,7 @@ void ParallelogramLessons::ParallelogramCh1S5Question2Answer() {
       },
       [&] {
         NewLine(0, "∠ABC=", 55);
-        AnswerBox(1, "ア", 152);
-        SameLine(3, "…①", 4);
+        MarkedBox(1, "ア", 152, "…①");
         NewLine(0, "∠BAC=∠DCA,∠ACB=∠CAD", 55);
         NewLine(0, "∠BAD=", 55);
         AnswerBox(2, "イ", 152);
@@ -476,15 +478,12 @@ void ParallelogramLessons::ParallelogramCh1S6DiagonalsProof() {
         AngleAt(2, 0, 1, EqualSector(60, 7));  // ∠ABO
         NewLine(0, "平行四辺形の対辺はそれぞれ等しいから");
         NewLine(0, "AB=", 55);
-        AnswerBox(1, "ア", 76);
-        SameLine(3, "…①", 4);
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "AB∥DCより、平行線の錯角は等しいから", 55);
         NewLine(0, "∠BAO=", 55);
-        AnswerBox(2, "イ", 114);
-        SameLine(3, "…②", 4);
+        MarkedBox(2, "イ", 114, "…②");
         NewLine(0, "∠ABO=", 55);
-        AnswerBox(3, "ウ", 114);
-        SameLine(3, "…③", 4);
+        MarkedBox(3, "ウ", 114, "…③");
         CongruenceClose("△ABO≡△CDO", "OA=OC,OB=OD");
         NewLine(0, "したがって、平行四辺形では、");
         SameLine(3, "対角線はそれぞれの中点で交わる。");

@@ -46,15 +46,12 @@ void ParallelogramLessons::ParallelogramCh2S1Example() {
       [&] {
         NewLine(0, "平行四辺形の対角線はそれぞれの");
         NewLine(0, "中点で交わるから OA=", 55);
-        AnswerBox(1, "ア", 76);
-        SameLine(3, "…①", 4);
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "AD∥BCより、平行線の錯角は等しいから", 55);
         NewLine(0, "∠EAO=", 55);
-        AnswerBox(2, "イ", 114);
-        SameLine(3, "…②", 4);
+        MarkedBox(2, "イ", 114, "…②");
         NewLine(0, "対頂角は等しいから、∠AOE=", 55);
-        AnswerBox(3, "ウ", 114);
-        SameLine(3, "…③", 4);
+        MarkedBox(3, "ウ", 114, "…③");
         CongruenceClose("△AOE≡△COF", "OE=OF");
       },
       [&] { Reveal(1, "OC", 76); },
@@ -119,15 +116,12 @@ void ParallelogramLessons::ParallelogramCh2S2Question4Answer() {
       [&] {
         NewLine(0, "平行四辺形の対辺はそれぞれ等しいから");
         NewLine(0, "AB=", 55);
-        AnswerBox(1, "ア", 76);
-        SameLine(3, "…①", 4);
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "AB∥DCより、平行線の錯角は等しいから", 55);
         NewLine(0, "∠ABE=", 55);
-        AnswerBox(2, "イ", 114);
-        SameLine(3, "…②", 4);
+        MarkedBox(2, "イ", 114, "…②");
         NewLine(0, "仮定より、BE=", 55);
-        AnswerBox(3, "ウ", 76);
-        SameLine(3, "…③", 4);
+        MarkedBox(3, "ウ", 76, "…③");
         CongruenceClose("△ABE≡△CDF", "AE=CF");
       },
       [&] { Reveal(1, "CD", 76); },

@@ -49,6 +49,8 @@ class ParallelogramLessons : public LessonScreens {
   void SideTicks(int colour);
   void OppositeAngleArcs();
   void HalfDiagonalTicks(int colour);
+  // An AnswerBox closed by its reference mark ("…①" in colour 3, 4 pixels on).
+  void MarkedBox(int n, const std::string& placeholder, float width, const std::string& mark);
   // A proof's last lines: box エ of the congruence condition, the congruence,
   // the corresponding sides that follow.
   void CongruenceClose(const std::string& congruence, const std::string& sides);
