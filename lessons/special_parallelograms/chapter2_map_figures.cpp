@@ -19,7 +19,7 @@ void SpecialLessons::FreshQuadrilateral() {
   CCC2 = 0;
   CCC1 = 3;
   NAGASA = 10;
-  AAA_S = "A";
+  AAA_S = std::string("A");  // a literal here trips a false -Wrestrict in GCC 12
   Polygon();
 }
 
