@@ -140,6 +140,7 @@ class WindowDisplay : public QueueDisplay {
     if (!page_) return;
     SDL_Surface* shown = SDL_GetWindowSurface(window_);
     if (!shown) return;
+    bool fresh = fresh_;
     fresh_ = false;
     area.x1 = std::min({area.x1, shown->w, cairo_image_surface_get_width(page_)});
     area.y1 = std::min({area.y1, shown->h, cairo_image_surface_get_height(page_)});
@@ -152,7 +153,14 @@ class WindowDisplay : public QueueDisplay {
     if (SDL_MUSTLOCK(shown) && SDL_LockSurface(shown) != 0) return;
     PixelRows now{cairo_image_surface_get_data(page_), cairo_image_surface_get_stride(page_)};
     PixelRows before{static_cast<unsigned char*>(shown->pixels), shown->pitch};
-    ChangedPixels changed = findChanges(now, before, area);
+    ChangedPixels changed;
+    if (fresh) {
+      // Nothing of the page is in the buffer yet: all of it goes.
+      changed.rects.push_back(area);
+      changed.count = area.area();
+    } else {
+      changed = findChanges(now, before, area);
+    }
     for (const Rect& r : changed.rects) copyRect(now, before, r);
     if (SDL_MUSTLOCK(shown)) SDL_UnlockSurface(shown);
     if (changed.rects.empty()) return;

@@ -140,6 +140,7 @@ void Runtime::init(int width, int height) {
   setColour(cr_, 15);
   cairo_paint(cr_);
   touched_ = {0, 0, w_, h_};
+  blank_ = true;
   calcForget();
 }
 
@@ -156,6 +157,7 @@ void Runtime::touch(double x0, double y0, double x1, double y1, double pad) {
   Rect r{pixel(std::floor(x0 - pad - 1), w_), pixel(std::floor(y0 - pad - 1), h_),
          pixel(std::ceil(x1 + pad + 1), w_), pixel(std::ceil(y1 + pad + 1), h_)};
   touched_ = touched_.joined(r);
+  blank_ = false;
 }
 
 cairo_t* Runtime::pen(int colour) {
@@ -183,6 +185,8 @@ void Runtime::LINE(float x1, float y1, float x2, float y2, int colour, int form,
        jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
        ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
        ",\"width\":" + jsonNumber(width_) + "}");
+  // A page-coloured box on a blank page changes nothing.
+  if (form == 2 && colour == 15 && fillColour == 15 && blank_) return;
   cairo_t* cr = pen(colour);
   double lx = std::min(x1, x2), hx = std::max(x1, x2), ly = std::min(y1, y2), hy = std::max(y1, y2);
   touch(lx, ly, hx + 1, hy + 1, width_ / 2);
@@ -344,9 +348,11 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
 void Runtime::CLS() {
   if (measuring()) return;
   if (tracing()) emit("{\"op\":\"CLS\"}");
+  if (blank_) return;
   setColour(cr_, 15);
   cairo_paint(cr_);
   touched_ = {0, 0, w_, h_};
+  blank_ = true;
 }
 
 void Runtime::SETFONTNAME(const std::string& name) { fontName_ = name; }

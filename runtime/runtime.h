@@ -203,6 +203,7 @@ class Runtime {
   std::vector<std::string> traceLines_;
   int measuring_ = 0;
   Rect touched_;
+  bool blank_ = true;  // every pixel is the page colour
   int shotCount_ = 0;
 
   float width_ = 1;
