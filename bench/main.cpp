@@ -200,7 +200,7 @@ void printTour(const char* mode, const TourResult& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int width = 1920, height = 1080, count = 11;
+  int width = 1920, height = 1080, count = 21;
   double idleSeconds = 10;
   bool window = true;
   for (int i = 1; i < argc; ++i) {

@@ -50,8 +50,11 @@ TEST(Changes, RectanglesCoverEveryDifferenceAndLittleElse) {
     for (const rt::Rect& r : changed.rects) sent += r.area();
     EXPECT_LE(sent, 4 * expected + 16 * 8 * static_cast<long long>(c.rects));
     for (int y = 0; y < 80; ++y)
-      for (int x = 0; x < 120; ++x)
-        if (now.at(x, y) != shown.at(x, y)) EXPECT_TRUE(covered(changed.rects, x, y)) << x << "," << y;
+      for (int x = 0; x < 120; ++x) {
+        if (now.at(x, y) != shown.at(x, y)) {
+          EXPECT_TRUE(covered(changed.rects, x, y)) << x << "," << y;
+        }
+      }
     // Copied over, nothing differs any more.
     for (const rt::Rect& r : changed.rects) rt::copyRect(now.rows(), shown.rows(), r);
     EXPECT_EQ(shown.data, now.data);
