@@ -146,7 +146,7 @@ class WindowDisplay : public QueueDisplay {
     area.y1 = std::min({area.y1, shown->h, cairo_image_surface_get_height(page_)});
     if (area.empty()) return;
     if (shown->format->format != SDL_PIXELFORMAT_RGB888) {
-      // A display of another depth: converted and sent whole.
+      // A display of another depth: the area converted and sent as it is.
       sendConverted(shown, area);
       return;
     }

@@ -3,8 +3,8 @@
 #include <cairo.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -182,9 +182,9 @@ void Runtime::LINE(float x1, float y1, float x2, float y2, int colour, int form,
   if (measuring()) return;
   if (tracing())
     emit("{\"op\":\"LINE\",\"x1\":" + jsonNumber(x1) + ",\"y1\":" + jsonNumber(y1) + ",\"x2\":" +
-       jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
-       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
-       ",\"width\":" + jsonNumber(width_) + "}");
+         jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
+         ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
+         ",\"width\":" + jsonNumber(width_) + "}");
   // A page-coloured box on a blank page changes nothing.
   if (form == 2 && colour == 15 && fillColour == 15 && blank_) return;
   cairo_t* cr = pen(colour);
@@ -216,9 +216,9 @@ void Runtime::CIRCLE(float cx, float cy, float r, int colour, float start, float
   if (measuring()) return;
   if (tracing())
     emit("{\"op\":\"CIRCLE\",\"cx\":" + jsonNumber(cx) + ",\"cy\":" + jsonNumber(cy) + ",\"r\":" +
-       jsonNumber(r) + ",\"start\":" + jsonNumber(start) + ",\"end\":" + jsonNumber(end) +
-       ",\"filled\":" + (filled ? "true" : "false") + ",\"colour\":" + std::to_string(colour) +
-       ",\"fill\":" + std::to_string(filled ? fillColour : -1) + ",\"width\":" + jsonNumber(width_) + "}");
+         jsonNumber(r) + ",\"start\":" + jsonNumber(start) + ",\"end\":" + jsonNumber(end) +
+         ",\"filled\":" + (filled ? "true" : "false") + ",\"colour\":" + std::to_string(colour) +
+         ",\"fill\":" + std::to_string(filled ? fillColour : -1) + ",\"width\":" + jsonNumber(width_) + "}");
   cairo_t* cr = pen(colour);
   double ox = cx + 0.5, oy = cy + 0.5, rr = std::fabs(r);
   bool whole = start == 0.0f && end == 0.0f;
@@ -265,8 +265,8 @@ void Runtime::CONNECT(const std::vector<Point>& points, int colour, bool filled,
     std::string pts;
     for (auto& [x, y] : points) pts += (pts.empty() ? "[" : ",[") + jsonNumber(x) + "," + jsonNumber(y) + "]";
     emit("{\"op\":\"CONNECT\",\"points\":[" + pts + "],\"filled\":" + (filled ? "true" : "false") +
-       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(filled ? fillColour : -1) +
-       ",\"width\":" + jsonNumber(width_) + "}");
+         ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(filled ? fillColour : -1) +
+         ",\"width\":" + jsonNumber(width_) + "}");
   }
   if (points.empty()) return;
   cairo_t* cr = pen(colour);
@@ -304,10 +304,10 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   if (measuring()) return;
   if (tracing())
     emit("{\"op\":\"SYMBOL\",\"x\":" + jsonNumber(x) + ",\"y\":" + jsonNumber(y) + ",\"text\":" +
-       jsonString(text) + ",\"mh\":" + jsonNumber(mh) + ",\"mv\":" + jsonNumber(mv) + ",\"colour\":" +
-       std::to_string(colour) + ",\"font\":" + jsonString(fontName_) + ",\"size\":" +
-       jsonNumber(fontSize_) + ",\"bold\":" + (bold_ ? "true" : "false") + ",\"italic\":" +
-       (italic_ ? "true" : "false") + "}");
+         jsonString(text) + ",\"mh\":" + jsonNumber(mh) + ",\"mv\":" + jsonNumber(mv) + ",\"colour\":" +
+         std::to_string(colour) + ",\"font\":" + jsonString(fontName_) + ",\"size\":" +
+         jsonNumber(fontSize_) + ",\"bold\":" + (bold_ ? "true" : "false") + ",\"italic\":" +
+         (italic_ ? "true" : "false") + "}");
   if (text.empty()) return;
   cairo_t* cr = pen(colour);
   applyFont();
