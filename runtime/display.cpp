@@ -3,8 +3,13 @@
 #include <SDL2/SDL.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <deque>
+
+#include "runtime/changes.h"
 
 namespace rt {
 
@@ -31,19 +36,56 @@ class HeadlessDisplay : public QueueDisplay {
     return k;
   }
   void idle() override {}
-  void present(cairo_surface_t*) override {}
+  void present(cairo_surface_t*, const Rect&) override {}
   void holdUntilClosed(cairo_surface_t*) override {}
 };
 
-// The maximised window: the page shown 1:1 at its top-left.
+// How long a wait with no event sleeps before its poll returns empty.
+constexpr int kIdleMs = 500;
+
+double threadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+[[noreturn]] void noWindow(const std::string& why) {
+  std::fprintf(stderr, "cannot open a window: %s; run with --headless to run without one\n", why.c_str());
+  throw ProgramEnd{1};
+}
+
+bool envSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+
+// Starts the video driver of the display the session names, never an
+// invisible stand-in; a driver the user forced is taken as it is.
+void openVideo() {
+  if (!envSet("SDL_VIDEODRIVER")) {
+    std::string drivers;
+    if (envSet("DISPLAY")) drivers = "x11";
+    if (envSet("WAYLAND_DISPLAY")) drivers += drivers.empty() ? "wayland" : ",wayland";
+    if (drivers.empty()) noWindow("no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+  }
+  // The window's own pixel buffer, sent to the display server as it is: no
+  // GL context is made for it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::string where = envSet("DISPLAY") ? std::string("display ") + std::getenv("DISPLAY") : "the display";
+    noWindow(where + " cannot be reached (" + SDL_GetError() + ")");
+  }
+}
+
+// The maximised window: the page shown 1:1 at its top-left. The window
+// keeps a copy of what it shows; a present compares the touched part of
+// the page with it and sends only the pixels that differ.
 class WindowDisplay : public QueueDisplay {
  public:
   WindowDisplay(std::vector<int> keys, bool sizeGiven, int& width, int& height)
       : QueueDisplay(std::move(keys)) {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-      std::fprintf(stderr, "cannot open a window: %s\n", SDL_GetError());
-      throw ProgramEnd{1};
-    }
+    openVideo();
     SDL_Rect usable{0, 0, width, height};
     if (!sizeGiven && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
       width = usable.w;
@@ -52,9 +94,9 @@ class WindowDisplay : public QueueDisplay {
     Uint32 flags = SDL_WINDOW_RESIZABLE | (sizeGiven ? 0 : SDL_WINDOW_MAXIMIZED);
     window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!window_) {
-      std::fprintf(stderr, "cannot open a window: %s\n", SDL_GetError());
+      std::string why = SDL_GetError();
       SDL_Quit();
-      throw ProgramEnd{1};
+      noWindow(why);
     }
     SDL_PumpEvents();
     SDL_GetWindowSize(window_, &width, &height);
@@ -73,36 +115,86 @@ class WindowDisplay : public QueueDisplay {
     if (k == kCloseEvent) throw ProgramEnd{0};
     return k;
   }
-  void idle() override { pump(8); }
-  void present(cairo_surface_t* page) override {
+  void idle() override { pump(kIdleMs); }
+  void present(cairo_surface_t* page, const Rect& touched) override {
+    double t0 = threadCpuSeconds();
     page_ = page;
-    blit();
+    send(fresh_ ? Rect{0, 0, cairo_image_surface_get_width(page), cairo_image_surface_get_height(page)}
+                : touched);
+    stats_.cpuSeconds += threadCpuSeconds() - t0;
   }
   void holdUntilClosed(cairo_surface_t* page) override {
-    present(page);
     for (;;) {
       queue_.clear();
-      pump(50);
+      pump(kIdleMs);
       for (int k : queue_)
         if (k == kCloseEvent) return;
     }
   }
   void setTitle(const std::string& title) override { SDL_SetWindowTitle(window_, title.c_str()); }
+  PresentStats stats() const override { return stats_; }
 
  private:
-  void blit() {
+  // Sends the pixels of `area` that differ from what the window shows.
+  void send(Rect area) {
     if (!page_) return;
-    cairo_surface_flush(page_);
+    SDL_Surface* shown = SDL_GetWindowSurface(window_);
+    if (!shown) return;
+    bool fresh = fresh_;
+    fresh_ = false;
+    area.x1 = std::min({area.x1, shown->w, cairo_image_surface_get_width(page_)});
+    area.y1 = std::min({area.y1, shown->h, cairo_image_surface_get_height(page_)});
+    if (area.empty()) return;
+    if (shown->format->format != SDL_PIXELFORMAT_RGB888) {
+      // A display of another depth: the area converted and sent as it is.
+      sendConverted(shown, area);
+      return;
+    }
+    if (SDL_MUSTLOCK(shown) && SDL_LockSurface(shown) != 0) return;
+    PixelRows now{cairo_image_surface_get_data(page_), cairo_image_surface_get_stride(page_)};
+    PixelRows before{static_cast<unsigned char*>(shown->pixels), shown->pitch};
+    ChangedPixels changed;
+    if (fresh) {
+      // Nothing of the page is in the buffer yet: all of it goes.
+      changed.rects.push_back(area);
+      changed.count = area.area();
+    } else {
+      changed = findChanges(now, before, area);
+    }
+    for (const Rect& r : changed.rects) copyRect(now, before, r);
+    if (SDL_MUSTLOCK(shown)) SDL_UnlockSurface(shown);
+    if (changed.rects.empty()) return;
+    rects_.clear();
+    for (const Rect& r : changed.rects) {
+      rects_.push_back({r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0});
+      stats_.pixelsSent += r.area();
+    }
+    SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));
+    stats_.pixelsChanged += changed.count;
+    ++stats_.presents;
+  }
+
+  void sendConverted(SDL_Surface* shown, const Rect& area) {
     SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
         cairo_image_surface_get_data(page_), cairo_image_surface_get_width(page_),
         cairo_image_surface_get_height(page_), 32, cairo_image_surface_get_stride(page_),
         SDL_PIXELFORMAT_RGB888);
-    SDL_Surface* dst = SDL_GetWindowSurface(window_);
-    if (src && dst) {
-      SDL_BlitSurface(src, nullptr, dst, nullptr);
-      SDL_UpdateWindowSurface(window_);
-    }
-    if (src) SDL_FreeSurface(src);
+    if (!src) return;
+    SDL_Rect r{area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0};
+    SDL_Rect to = r;
+    SDL_BlitSurface(src, &r, shown, &to);
+    SDL_FreeSurface(src);
+    SDL_UpdateWindowSurfaceRects(window_, &r, 1);
+    stats_.pixelsSent += area.area();
+    stats_.pixelsChanged += area.area();
+    ++stats_.presents;
+  }
+
+  // The display server lost the window's pixels: send the whole copy again.
+  void resendAll() {
+    if (!page_ || fresh_) return;
+    SDL_UpdateWindowSurface(window_);
+    ++stats_.presents;
   }
 
   // Handles the window's events, waiting up to `ms` for the first.
@@ -121,10 +213,15 @@ class WindowDisplay : public QueueDisplay {
         queue_.push_back(kCloseEvent);
         break;
       case SDL_WINDOWEVENT:
-        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) queue_.push_back(kCloseEvent);
-        else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                 ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-          blit();
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
+          queue_.push_back(kCloseEvent);
+        } else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          resendAll();
+        } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          // A new window buffer: all of the page goes into it.
+          fresh_ = true;
+          if (page_) present(page_, {});
+        }
         break;
       case SDL_TEXTINPUT:
         // Printable ASCII only: full-width input is ignored.
@@ -153,6 +250,9 @@ class WindowDisplay : public QueueDisplay {
 
   SDL_Window* window_ = nullptr;
   cairo_surface_t* page_ = nullptr;
+  bool fresh_ = true;  // the window buffer holds nothing of the page yet
+  std::vector<SDL_Rect> rects_;
+  PresentStats stats_;
 };
 
 }  // namespace

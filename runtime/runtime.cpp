@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -82,20 +83,28 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
+Rect Rect::joined(const Rect& o) const {
+  if (o.empty()) return *this;
+  if (empty()) return o;
+  return {std::min(x0, o.x0), std::min(y0, o.y0), std::max(x1, o.x1), std::max(y1, o.y1)};
+}
+
 struct Runtime::Fonts {
   FontBook book;
 };
 
 Runtime::Runtime(const Options& options) : options_(options) {
-  fonts_ = std::make_unique<Fonts>();
+  // The window first: without a display the run ends before the fonts load.
+  int w = options.width, h = options.height;
   if (options.headless) {
     display_ = makeHeadlessDisplay(options.keys);
-    init(options.width, options.height);
   } else {
-    int w = options.width, h = options.height;
     display_ = makeWindowDisplay(options.keys, options.sizeGiven, w, h);
-    init(std::max(w, 1342), std::max(h, 720));
+    w = std::max(w, 1342);
+    h = std::max(h, 720);
   }
+  fonts_ = std::make_unique<Fonts>();
+  init(w, h);
   // The outputs are made only now that the run can start.
   if (!options.trace.empty()) {
     trace_ = std::make_unique<OutputFile>();
@@ -146,6 +155,8 @@ void Runtime::init(int width, int height) {
   cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
   setColour(cr_, 15);
   cairo_paint(cr_);
+  touched_ = {0, 0, w_, h_};
+  blank_ = true;
   calcForget();
 }
 
@@ -157,10 +168,17 @@ void Runtime::emit(const std::string& json) {
   if (recordTrace_) traceLines_.push_back(json);
 }
 
+void Runtime::touch(double x0, double y0, double x1, double y1, double pad) {
+  auto pixel = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
+  Rect r{pixel(std::floor(x0 - pad - 1), w_), pixel(std::floor(y0 - pad - 1), h_),
+         pixel(std::ceil(x1 + pad + 1), w_), pixel(std::ceil(y1 + pad + 1), h_)};
+  touched_ = touched_.joined(r);
+  blank_ = false;
+}
+
 cairo_t* Runtime::pen(int colour) {
   setColour(cr_, colour);
   cairo_set_line_width(cr_, width_);
-  dirty_ = true;
   return cr_;
 }
 
@@ -178,12 +196,16 @@ void Runtime::LINE(float x1, float y1, float x2, float y2, int colour, int form,
   if (form < 0 || form > 2) raise(kIllegalFunctionCall, "illegal function call", where);
   int fillColour = fill < 0 ? colour : fill;
   if (measuring()) return;
-  emit("{\"op\":\"LINE\",\"x1\":" + jsonNumber(x1) + ",\"y1\":" + jsonNumber(y1) + ",\"x2\":" +
-       jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
-       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
-       ",\"width\":" + jsonNumber(width_) + "}");
+  if (tracing())
+    emit("{\"op\":\"LINE\",\"x1\":" + jsonNumber(x1) + ",\"y1\":" + jsonNumber(y1) + ",\"x2\":" +
+         jsonNumber(x2) + ",\"y2\":" + jsonNumber(y2) + ",\"form\":" + std::to_string(form) +
+         ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(form == 2 ? fillColour : -1) +
+         ",\"width\":" + jsonNumber(width_) + "}");
+  // A page-coloured box on a blank page changes nothing.
+  if (form == 2 && colour == 15 && fillColour == 15 && blank_) return;
   cairo_t* cr = pen(colour);
   double lx = std::min(x1, x2), hx = std::max(x1, x2), ly = std::min(y1, y2), hy = std::max(y1, y2);
+  touch(lx, ly, hx + 1, hy + 1, width_ / 2);
   if (form == 0) {
     cairo_move_to(cr, x1 + 0.5, y1 + 0.5);
     cairo_line_to(cr, x2 + 0.5, y2 + 0.5);
@@ -208,13 +230,15 @@ void Runtime::CIRCLE(float cx, float cy, float r, int colour, float start, float
   if (fill >= 0) fill = paletteIndex(fill, where);
   int fillColour = fill < 0 ? colour : fill;
   if (measuring()) return;
-  emit("{\"op\":\"CIRCLE\",\"cx\":" + jsonNumber(cx) + ",\"cy\":" + jsonNumber(cy) + ",\"r\":" +
-       jsonNumber(r) + ",\"start\":" + jsonNumber(start) + ",\"end\":" + jsonNumber(end) +
-       ",\"filled\":" + (filled ? "true" : "false") + ",\"colour\":" + std::to_string(colour) +
-       ",\"fill\":" + std::to_string(filled ? fillColour : -1) + ",\"width\":" + jsonNumber(width_) + "}");
+  if (tracing())
+    emit("{\"op\":\"CIRCLE\",\"cx\":" + jsonNumber(cx) + ",\"cy\":" + jsonNumber(cy) + ",\"r\":" +
+         jsonNumber(r) + ",\"start\":" + jsonNumber(start) + ",\"end\":" + jsonNumber(end) +
+         ",\"filled\":" + (filled ? "true" : "false") + ",\"colour\":" + std::to_string(colour) +
+         ",\"fill\":" + std::to_string(filled ? fillColour : -1) + ",\"width\":" + jsonNumber(width_) + "}");
   cairo_t* cr = pen(colour);
   double ox = cx + 0.5, oy = cy + 0.5, rr = std::fabs(r);
   bool whole = start == 0.0f && end == 0.0f;
+  touch(ox - rr, oy - rr, ox + rr, oy + rr, width_ / 2);
   auto path = [&] {
     cairo_new_path(cr);
     if (whole) {
@@ -253,13 +277,21 @@ void Runtime::CONNECT(const std::vector<Point>& points, int colour, bool filled,
   if (fill >= 0) fill = paletteIndex(fill, where);
   int fillColour = fill < 0 ? colour : fill;
   if (measuring()) return;
-  std::string pts;
-  for (auto& [x, y] : points) pts += (pts.empty() ? "[" : ",[") + jsonNumber(x) + "," + jsonNumber(y) + "]";
-  emit("{\"op\":\"CONNECT\",\"points\":[" + pts + "],\"filled\":" + (filled ? "true" : "false") +
-       ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(filled ? fillColour : -1) +
-       ",\"width\":" + jsonNumber(width_) + "}");
+  if (tracing()) {
+    std::string pts;
+    for (auto& [x, y] : points) pts += (pts.empty() ? "[" : ",[") + jsonNumber(x) + "," + jsonNumber(y) + "]";
+    emit("{\"op\":\"CONNECT\",\"points\":[" + pts + "],\"filled\":" + (filled ? "true" : "false") +
+         ",\"colour\":" + std::to_string(colour) + ",\"fill\":" + std::to_string(filled ? fillColour : -1) +
+         ",\"width\":" + jsonNumber(width_) + "}");
+  }
   if (points.empty()) return;
   cairo_t* cr = pen(colour);
+  double lx = points[0].first, hx = lx, ly = points[0].second, hy = ly;
+  for (auto& [x, y] : points) {
+    lx = std::min<double>(lx, x), hx = std::max<double>(hx, x);
+    ly = std::min<double>(ly, y), hy = std::max<double>(hy, y);
+  }
+  touch(lx, ly, hx + 1, hy + 1, width_ / 2);
   auto path = [&] {
     cairo_new_path(cr);
     for (auto& [x, y] : points) cairo_line_to(cr, x + 0.5, y + 0.5);
@@ -286,11 +318,12 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   finite(x, where), finite(y, where), finite(mh, where), finite(mv, where);
   colour = paletteIndex(colour, where);
   if (measuring()) return;
-  emit("{\"op\":\"SYMBOL\",\"x\":" + jsonNumber(x) + ",\"y\":" + jsonNumber(y) + ",\"text\":" +
-       jsonString(text) + ",\"mh\":" + jsonNumber(mh) + ",\"mv\":" + jsonNumber(mv) + ",\"colour\":" +
-       std::to_string(colour) + ",\"font\":" + jsonString(fontName_) + ",\"size\":" +
-       jsonNumber(fontSize_) + ",\"bold\":" + (bold_ ? "true" : "false") + ",\"italic\":" +
-       (italic_ ? "true" : "false") + "}");
+  if (tracing())
+    emit("{\"op\":\"SYMBOL\",\"x\":" + jsonNumber(x) + ",\"y\":" + jsonNumber(y) + ",\"text\":" +
+         jsonString(text) + ",\"mh\":" + jsonNumber(mh) + ",\"mv\":" + jsonNumber(mv) + ",\"colour\":" +
+         std::to_string(colour) + ",\"font\":" + jsonString(fontName_) + ",\"size\":" +
+         jsonNumber(fontSize_) + ",\"bold\":" + (bold_ ? "true" : "false") + ",\"italic\":" +
+         (italic_ ? "true" : "false") + "}");
   if (text.empty()) return;
   cairo_t* cr = pen(colour);
   applyFont();
@@ -317,6 +350,12 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   if (fontName_ == "MT Extra")
     for (size_t p = shown.find('l'); p != std::string::npos; p = shown.find('l', p + 3))
       shown.replace(p, 1, "\u2113");
+  cairo_text_extents_t te;
+  cairo_text_extents(cr, shown.c_str(), &te);
+  double bx = x, by = y + ascent;
+  // Emboldening and slanting may reach a little beyond the outline's box.
+  touch(bx + te.x_bearing, by + te.y_bearing, bx + te.x_bearing + te.width,
+        by + te.y_bearing + te.height, 2);
   cairo_show_text(cr, shown.c_str());
   cairo_new_path(cr);
   strokeDone();
@@ -324,10 +363,12 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
 
 void Runtime::CLS() {
   if (measuring()) return;
-  emit("{\"op\":\"CLS\"}");
+  if (tracing()) emit("{\"op\":\"CLS\"}");
+  if (blank_) return;
   setColour(cr_, 15);
   cairo_paint(cr_);
-  dirty_ = true;
+  touched_ = {0, 0, w_, h_};
+  blank_ = true;
 }
 
 void Runtime::SETFONTNAME(const std::string& name) { fontName_ = name; }
@@ -340,10 +381,11 @@ void Runtime::SETDRAWWIDTH(float width, std::source_location where) {
 }
 
 void Runtime::present() {
-  if (!dirty_) return;
-  display_->present(surface_);
+  if (touched_.empty()) return;
+  cairo_surface_flush(surface_);
+  display_->present(surface_, touched_);
   calcForget();
-  dirty_ = false;
+  touched_ = {};
 }
 
 std::string Runtime::INKEY(std::source_location where) {
@@ -359,7 +401,7 @@ std::string Runtime::INKEY(std::source_location where) {
   }
   calcForget();
   if (k < 0) return "";
-  emit("{\"op\":\"KEY\",\"code\":" + std::to_string(k) + "}");
+  if (tracing()) emit("{\"op\":\"KEY\",\"code\":" + std::to_string(k) + "}");
   if (!options_.shots.empty()) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);

@@ -59,6 +59,26 @@ std::vector<int> parseKeys(const std::string& script);
 
 using Point = std::pair<float, float>;
 
+// A rectangle of page pixels: columns x0 to x1 - 1, rows y0 to y1 - 1.
+struct Rect {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+  long long area() const { return empty() ? 0 : static_cast<long long>(x1 - x0) * (y1 - y0); }
+  // The smallest rectangle holding both.
+  Rect joined(const Rect& o) const;
+  bool operator==(const Rect&) const = default;
+};
+
+// What a window has shown so far: the presents that sent pixels to the
+// screen, the pixels they sent, the pixels that differed from what the
+// screen showed, and the CPU time spent presenting.
+struct PresentStats {
+  long long presents = 0;
+  long long pixelsSent = 0;
+  long long pixelsChanged = 0;
+  double cpuSeconds = 0;
+};
+
 // Where keys come from and where the page is shown.
 class Display {
  public:
@@ -66,13 +86,16 @@ class Display {
   // Pending key, or -1 when none waits. Throws ProgramEnd when the window
   // was closed or a key script is spent.
   virtual int poll() = 0;
-  // Nothing waits: idle a few milliseconds on the event queue.
+  // Nothing waits: sleep on the event queue until an event comes or a
+  // little while has passed.
   virtual void idle() = 0;
-  // The page changed; show it.
-  virtual void present(cairo_surface_t* page) = 0;
+  // Drawing touched `touched` of the page since the last present (and
+  // nothing outside it); show what changed.
+  virtual void present(cairo_surface_t* page, const Rect& touched) = 0;
   // The error screen: keep showing the page until the window is closed.
   virtual void holdUntilClosed(cairo_surface_t* page) = 0;
   virtual void setTitle(const std::string&) {}
+  virtual PresentStats stats() const { return {}; }
 };
 
 class Runtime {
@@ -155,6 +178,10 @@ class Runtime {
   // shots that failed, each failure as one line on stderr. False when any
   // output could not be written.
   bool finish();
+  // The part of the page that drawing touched since the last present.
+  const Rect& touched() const { return touched_; }
+  // What the window has presented so far (all zero in a headless run).
+  PresentStats presentStats() const { return display_->stats(); }
   void setTitle(const std::string& title);
   // Tests: queue keys or a window close on a test runtime.
   void pushKeys(const std::vector<int>& keys);
@@ -165,7 +192,12 @@ class Runtime {
 
  private:
   void init(int width, int height);
+  // Trace lines are built only while a trace is written or recorded.
+  bool tracing() const { return trace_ || recordTrace_; }
   void emit(const std::string& json);
+  // Adds the box (x0, y0)-(x1, y1), widened by `pad` and a pixel of
+  // rounding, to the touched part of the page.
+  void touch(double x0, double y0, double x1, double y1, double pad);
   void present();
   cairo_t* pen(int colour);
   void strokeDone();
@@ -182,7 +214,8 @@ class Runtime {
   bool recordTrace_ = false;
   std::vector<std::string> traceLines_;
   int measuring_ = 0;
-  bool dirty_ = true;
+  Rect touched_;
+  bool blank_ = true;  // every pixel is the page colour
   int shotCount_ = 0;
 
   float width_ = 1;

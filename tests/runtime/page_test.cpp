@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "runtime/runtime.h"
 
@@ -168,6 +171,55 @@ TEST(Page, FilledBoxBorderAndFill) {
   EXPECT_EQ(r.pixel(60, 40), 13);
   EXPECT_EQ(r.pixel(30, 20), 4);
   EXPECT_EQ(r.pixel(61, 41), 15);
+}
+
+// What a window sends relies on this: every pixel an operation changes
+// lies in the part of the page it reports as touched.
+TEST(Page, TouchedPartHoldsEveryChangedPixel) {
+  struct Case {
+    const char* name;
+    std::function<void(rt::Runtime&)> draw;
+  };
+  const Case cases[] = {
+      {"segment", [](rt::Runtime& r) { r.LINE(30, 140, 170.5f, 20, 0); }},
+      {"box outline", [](rt::Runtime& r) { r.LINE(60, 50, 20, 30, 3, 1, -1, true); }},
+      {"filled box", [](rt::Runtime& r) { r.LINE(150, 130, 40, 60, 13, 2, 4); }},
+      {"circle", [](rt::Runtime& r) { r.CIRCLE(100, 80, 33.3f, 0); }},
+      {"sector", [](rt::Runtime& r) { r.CIRCLE(100, 80, 50, 5, 0.9f, 0.1f, true, 11); }},
+      {"tiny disc", [](rt::Runtime& r) { r.CIRCLE(10, 10, 0.5f, 3, 0, 0, true); }},
+      {"polygon", [](rt::Runtime& r) { r.CONNECT({{5, 150}, {60, 100}, {120, 155.5f}, {5, 150}}, 0, true, 12); }},
+      {"bold text", [](rt::Runtime& r) { r.SETFONTBOLD(-1), r.SYMBOL(20, 20, "三角形ABC", 2, 3, 5); }},
+      {"italic serif", [](rt::Runtime& r) {
+         r.SETFONTNAME("Times New Roman"), r.SETFONTITALIC(-1), r.SYMBOL(30, 40, "fxy", 4, 4, 0);
+       }},
+      {"script ell", [](rt::Runtime& r) { r.SETFONTNAME("MT Extra"), r.SYMBOL(150, 100, "l", 3, 3, 0); }},
+      {"off the page", [](rt::Runtime& r) { r.LINE(-50, -40, 400, 500, 0); }},
+  };
+  for (int width : {1, 3, 10}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " at width " + std::to_string(width));
+      rt::Runtime r(200, 160, {' '});
+      r.SETFONTNAME("ゴシック");
+      r.SETDRAWWIDTH(static_cast<float>(width));
+      r.LINE(0, 0, 199, 159, 7);  // a page that is not blank
+      r.INKEY();                  // shown: nothing is touched now
+      ASSERT_TRUE(r.touched().empty());
+      std::vector<int> before;
+      for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x) before.push_back(r.pixel(x, y));
+      c.draw(r);
+      const rt::Rect t = r.touched();
+      int changed = 0, outside = 0;
+      for (int y = 0; y < r.height(); ++y)
+        for (int x = 0; x < r.width(); ++x) {
+          if (r.pixel(x, y) == before[y * r.width() + x]) continue;
+          ++changed;
+          if (x < t.x0 || x >= t.x1 || y < t.y0 || y >= t.y1) ++outside;
+        }
+      EXPECT_GT(changed, 0);
+      EXPECT_EQ(outside, 0);
+    }
+  }
 }
 
 TEST(Page, TraceRecordsOperationsButNotWhileMeasuring) {

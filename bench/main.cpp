@@ -1,0 +1,320 @@
+// The benchmark: each program of the tour against a floor program of its
+// own (bench/floor: one window, one Cairo surface, one line of the same
+// face, built from the same libraries), side by side and as ratios:
+// start-up to the main menu's first frame in a window and headless, each
+// key's CPU of drawing and of presenting over a tour of every screen, the
+// CPU of a window left waiting at each kind of key wait, and peak memory.
+// The window parts run on a virtual display of the benchmark's own and are
+// skipped, with a message, where none can be started.
+//
+//   build/bin/lesson_bench [--size WxH] [--starts N] [--idle-seconds S] [--no-window]
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/tour.h"
+#include "tools/virtual_display.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The targets.
+constexpr double kStartupRatio = 1.2;    // windowed start-up CPU against the floor's
+constexpr double kIdlePercent = 1.0;     // CPU of a core while a window waits
+constexpr double kSentPerChanged = 2.0;  // pixels presented per pixel that changed
+constexpr double kWindowMemoryMB = 40;
+
+fs::path binDir() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+
+struct ChildRun {
+  double wallMs = 0, cpuMs = 0, maxrssMB = 0;
+  int status = -1;
+  std::string out;
+};
+
+double cpuMsOf(const rusage& ru) {
+  return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-3;
+}
+
+pid_t spawn(std::vector<std::string> args, const std::string& outFile) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+ChildRun finish(pid_t pid, Clock::time_point t0, const std::string& outFile) {
+  ChildRun run;
+  int status = 0;
+  rusage ru{};
+  if (pid > 0 && wait4(pid, &status, 0, &ru) == pid) {
+    run.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    run.cpuMs = cpuMsOf(ru);
+    run.maxrssMB = static_cast<double>(ru.ru_maxrss) / 1024.0;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::ifstream in(outFile);
+  std::getline(in, run.out);
+  fs::remove(outFile);
+  return run;
+}
+
+std::string outFile() { return (fs::temp_directory_path() / ("lesson_bench_" + std::to_string(getpid()))).string(); }
+
+ChildRun runChild(const std::vector<std::string>& args) {
+  Clock::time_point t0 = Clock::now();
+  return finish(spawn(args, outFile()), t0, outFile());
+}
+
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Medians of wall time, CPU and peak memory over `count` fresh processes.
+struct Starts {
+  double wallMs = 0, cpuMs = 0, maxrssMB = 0;
+  std::string out;
+  bool ok = true;
+};
+
+// The program and the floor started by turns, so that the load of the
+// machine weighs on both alike.
+std::pair<Starts, Starts> starts(const std::vector<std::string>& program,
+                                 const std::vector<std::string>& floor, int count) {
+  std::vector<double> wall[2], cpu[2], mem[2];
+  Starts s[2];
+  for (int i = 0; i < count; ++i)
+    for (int k = 0; k < 2; ++k) {
+      ChildRun r = runChild(k == 0 ? program : floor);
+      if (r.status != 0) s[k].ok = false;
+      wall[k].push_back(r.wallMs), cpu[k].push_back(r.cpuMs), mem[k].push_back(r.maxrssMB);
+      s[k].out = r.out;
+    }
+  for (int k = 0; k < 2; ++k)
+    s[k].wallMs = median(wall[k]), s[k].cpuMs = median(cpu[k]), s[k].maxrssMB = median(mem[k]);
+  return {s[0], s[1]};
+}
+
+// CPU ticks (user and system) that a process has used so far.
+long long ticksOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  size_t close = line.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(line.substr(close + 2));
+  std::string f;
+  long long utime = 0, stime = 0;
+  for (int i = 3; fields >> f; ++i) {
+    if (i == 14) utime = std::atoll(f.c_str());
+    if (i == 15) {
+      stime = std::atoll(f.c_str());
+      break;
+    }
+  }
+  return utime + stime;
+}
+
+struct Idle {
+  double percent = -1, serverPercent = -1, maxrssMB = 0;
+};
+
+// A window started with `keys` and left waiting: its CPU and the display
+// server's over `seconds`, after a moment to reach the wait.
+Idle idleAt(const fs::path& exe, const std::string& keys, pid_t server, double seconds) {
+  Idle idle;
+  Clock::time_point t0 = Clock::now();
+  std::string out = outFile();
+  pid_t pid = spawn({exe.string(), "--keys", keys}, out);
+  if (pid <= 0) return idle;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  long hz = sysconf(_SC_CLK_TCK);
+  long long a = ticksOf(pid), sa = ticksOf(server);
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  long long b = ticksOf(pid), sb = ticksOf(server);
+  kill(pid, SIGTERM);
+  ChildRun r = finish(pid, t0, out);
+  idle.percent = 100.0 * static_cast<double>(b - a) / static_cast<double>(hz) / seconds;
+  idle.serverPercent = 100.0 * static_cast<double>(sb - sa) / static_cast<double>(hz) / seconds;
+  idle.maxrssMB = r.maxrssMB;
+  return idle;
+}
+
+const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+
+struct Summary {
+  double median = 0, worst = 0;
+  std::string worstWhere = "-";
+  size_t count = 0;
+};
+
+Summary summarise(const std::vector<TourStep>& steps, double TourStep::*field) {
+  Summary s;
+  std::vector<double> v;
+  for (const TourStep& st : steps) {
+    if (st.*field < 0) continue;
+    v.push_back(st.*field);
+    if (st.*field >= s.worst) s.worst = st.*field, s.worstWhere = st.where;
+  }
+  s.median = median(v);
+  s.count = v.size();
+  return s;
+}
+
+void printTour(const char* mode, const TourResult& t) {
+  std::printf("  %s tour: %d screens entered, %d keys, %d run(s); start-up in process %.1f ms\n", mode,
+              t.screensEntered, t.keys, t.runs, t.startupMs);
+  Summary wall = summarise(t.steps, &TourStep::ms);
+  Summary draw = summarise(t.steps, &TourStep::drawCpuMs);
+  std::printf("    per key, drawing:    wall median %.3f ms, worst %.3f ms (%s); CPU median %.3f ms, worst %.3f ms (%s)\n",
+              wall.median, wall.worst, wall.worstWhere.c_str(), draw.median, draw.worst, draw.worstWhere.c_str());
+  for (const std::string& f : t.failures) std::printf("    not completed: %s\n", f.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int width = 1920, height = 1080, count = 21;
+  double idleSeconds = 10;
+  bool window = true;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--size" && i + 1 < argc) {
+      std::sscanf(argv[++i], "%dx%d", &width, &height);
+    } else if (a == "--starts" && i + 1 < argc) {
+      count = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "--idle-seconds" && i + 1 < argc) {
+      idleSeconds = std::max(1.0, std::atof(argv[++i]));
+    } else if (a == "--no-window") {
+      window = false;
+    } else {
+      std::fprintf(stderr, "usage: lesson_bench [--size WxH] [--starts N] [--idle-seconds S] [--no-window]\n");
+      return 2;
+    }
+  }
+
+  std::unique_ptr<VirtualDisplay> display;
+  if (window) {
+    display = std::make_unique<VirtualDisplay>(width, height);
+    if (display->ok()) {
+      setenv("DISPLAY", display->name().c_str(), 1);
+      unsetenv("WAYLAND_DISPLAY");
+      unsetenv("SDL_VIDEODRIVER");
+    } else {
+      std::printf("window part skipped: no virtual display could be started (is Xvfb installed?)\n");
+      window = false;
+    }
+  }
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  const fs::path floorExe = binDir() / "lesson_floor";
+  std::printf("Against the floor (%s), at %s, medians of %d fresh processes%s\n", floorExe.filename().c_str(),
+              size.c_str(), count, window ? (", window on virtual display " + display->name()).c_str() : "");
+
+  if (!fs::exists(floorExe)) {
+    std::fprintf(stderr, "%s is missing: build the lesson_floor target\n", floorExe.c_str());
+    return 1;
+  }
+
+  bool allMet = true;
+  double floorDraw = 0, floorShow = 0;  // the floor's drawing and its one present, CPU ms
+  for (const TourProgram& program : tourPrograms()) {
+    fs::path exe = binDir() / program.name;
+    std::printf("\n%s                                   program      floor    ratio  target\n", program.name.c_str());
+    auto row = [](const char* what, double p, double f, const char* unit, const std::string& target) {
+      std::printf("  %-32s %8.1f %-3s %7.1f %-3s %6.2f  %s\n", what, p, unit, f, unit, f > 0 ? p / f : 0.0,
+                  target.c_str());
+    };
+    auto [headless, floorHeadless] =
+        starts({exe.string(), "--headless", "--keys", "", "--size", size}, {floorExe.string(), "--headless"}, count);
+    row("start-up headless, wall", headless.wallMs, floorHeadless.wallMs, "ms", "");
+    row("start-up headless, CPU", headless.cpuMs, floorHeadless.cpuMs, "ms", "");
+    row("peak memory headless", headless.maxrssMB, floorHeadless.maxrssMB, "MB", "");
+    if (window) {
+      // The window ends through the main menu's end item once it has shown
+      // its first frame.
+      auto [shown, floorWindow] =
+          starts({exe.string(), "--keys", std::to_string(program.endItem) + " Enter"}, {floorExe.string()}, count);
+      std::sscanf(floorWindow.out.c_str(), "%lf %lf", &floorDraw, &floorShow);
+      bool met = shown.ok && shown.cpuMs <= kStartupRatio * floorWindow.cpuMs;
+      allMet &= met;
+      row("start-up window, wall", shown.wallMs, floorWindow.wallMs, "ms", "");
+      row("start-up window, CPU", shown.cpuMs, floorWindow.cpuMs, "ms",
+          "<= " + std::to_string(kStartupRatio).substr(0, 3) + " x floor: " + verdict(met));
+      met = shown.maxrssMB < kWindowMemoryMB;
+      allMet &= met;
+      row("peak memory window", shown.maxrssMB, floorWindow.maxrssMB, "MB",
+          "< " + std::to_string(static_cast<int>(kWindowMemoryMB)) + " MB: " + verdict(met));
+    }
+
+    rt::Options options;
+    options.width = width, options.height = height, options.seed = 5;
+    options.headless = true;
+    printTour("headless", tour(program, options));
+    if (window) {
+      options.headless = false;
+      TourResult t = tour(program, options);
+      printTour("window", t);
+      Summary show = summarise(t.steps, &TourStep::showCpuMs);
+      std::printf("    per key, presenting: CPU median %.3f ms, worst %.3f ms (%s); the floor's one whole frame %.3f ms"
+                  " (worst/floor %.2f)\n",
+                  show.median, show.worst, show.worstWhere.c_str(), floorShow, floorShow > 0 ? show.worst / floorShow : 0);
+      long long sent = 0, changed = 0;
+      for (const TourStep& s : t.steps) sent += s.sent, changed += s.changed;
+      double ratio = changed > 0 ? static_cast<double>(sent) / static_cast<double>(changed) : 0;
+      bool met = ratio <= kSentPerChanged;
+      allMet &= met;
+      std::printf("    pixels presented %lld, changed %lld: %.2f per changed pixel (target <= %.0f: %s);"
+                  " whole pages %.1f\n",
+                  sent, changed, ratio, kSentPerChanged, verdict(met),
+                  static_cast<double>(sent) / (static_cast<double>(width) * height));
+
+      rusage self{};
+      getrusage(RUSAGE_SELF, &self);
+      std::printf("    peak memory of this benchmark after both tours: %.1f MB (a bound for a whole tour in a window)\n",
+                  static_cast<double>(self.ru_maxrss) / 1024.0);
+      std::printf("  idle over %.0f s (program / display server, %% of a core):\n", idleSeconds);
+      struct Wait {
+        const char* name;
+        std::string keys;
+      };
+      for (const Wait& w : {Wait{"number prompt", ""}, Wait{"any-key wait", program.anyKeyWait},
+                            Wait{"motion pause", program.motionPause}}) {
+        if (w.name != std::string("number prompt") && w.keys.empty()) continue;
+        Idle idle = idleAt(exe, w.keys, display->pid(), idleSeconds);
+        bool idleMet = idle.percent >= 0 && idle.percent < kIdlePercent;
+        allMet &= idleMet;
+        std::printf("    %-14s %5.2f%% / %5.2f%%   peak memory %.1f MB   target < %.0f%%: %s\n", w.name,
+                    idle.percent, idle.serverPercent, idle.maxrssMB, kIdlePercent, verdict(idleMet));
+      }
+    }
+  }
+  std::printf("\n%s\n", window ? (allMet ? "all targets met" : "some targets MISSED")
+                               : "window targets not measured");
+  return 0;
+}
