@@ -10,7 +10,7 @@
 //   build/bin/lesson_bench [--size WxH] [--starts N] [--idle-seconds S] [--no-window]
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +46,7 @@ fs::path binDir() { return fs::read_symlink("/proc/self/exe").parent_path(); }
 struct ChildRun {
   double wallMs = 0, cpuMs = 0, maxrssMB = 0;
   int status = -1;
+  bool traced = false;
   std::string out;
 };
 
@@ -53,29 +54,55 @@ double cpuMsOf(const rusage& ru) {
   return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-3;
 }
 
+// The child is traced only to stop it at its exit: its peak memory is read
+// there from its own VmHWM. The rusage peak of a spawned child would count
+// this benchmark's own pages, which the child shares until it execs.
 pid_t spawn(std::vector<std::string> args, const std::string& outFile) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int null = open("/dev/null", O_WRONLY);
+    if (out < 0 || null < 0 || dup2(out, 1) < 0 || dup2(null, 2) < 0) _exit(127);
+    ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    execve(argv[0], argv.data(), environ);
+    _exit(127);
+  }
   return pid;
+}
+
+// VmHWM of a process, in MB (0 when it cannot be read).
+double peakMBOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  return 0;
 }
 
 ChildRun finish(pid_t pid, Clock::time_point t0, const std::string& outFile) {
   ChildRun run;
   int status = 0;
   rusage ru{};
-  if (pid > 0 && wait4(pid, &status, 0, &ru) == pid) {
-    run.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    run.cpuMs = cpuMsOf(ru);
-    run.maxrssMB = static_cast<double>(ru.ru_maxrss) / 1024.0;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  while (pid > 0 && wait4(pid, &status, 0, &ru) == pid) {
+    if (WIFEXITED(status) || WIFSIGNALED(status)) {
+      run.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+      run.cpuMs = cpuMsOf(ru);
+      run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      break;
+    }
+    int signal = 0;
+    if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
+      run.maxrssMB = peakMBOf(pid);
+    } else if (WSTOPSIG(status) == SIGTRAP && run.status == -1 && !run.traced) {
+      // Stopped at its exec: from here on, stop it only at its exit.
+      ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+      run.traced = true;
+    } else {
+      signal = WSTOPSIG(status);
+    }
+    ptrace(PTRACE_CONT, pid, nullptr, signal);
   }
   std::ifstream in(outFile);
   std::getline(in, run.out);
