@@ -46,7 +46,6 @@ fs::path binDir() { return fs::read_symlink("/proc/self/exe").parent_path(); }
 struct ChildRun {
   double wallMs = 0, cpuMs = 0, maxrssMB = 0;
   int status = -1;
-  bool traced = false;
   std::string out;
 };
 
@@ -57,7 +56,7 @@ double cpuMsOf(const rusage& ru) {
 // The child is traced only to stop it at its exit: its peak memory is read
 // there from its own VmHWM. The rusage peak of a spawned child would count
 // this benchmark's own pages, which the child shares until it execs.
-pid_t spawn(std::vector<std::string> args, const std::string& outFile) {
+pid_t spawn(std::vector<std::string> args, const std::string& outFile, bool traced = true) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -66,9 +65,15 @@ pid_t spawn(std::vector<std::string> args, const std::string& outFile) {
     int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int null = open("/dev/null", O_WRONLY);
     if (out < 0 || null < 0 || dup2(out, 1) < 0 || dup2(null, 2) < 0) _exit(127);
-    ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    if (traced) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     execve(argv[0], argv.data(), environ);
     _exit(127);
+  }
+  // Stopped at its exec: from here on it stops only at its exit.
+  int status = 0;
+  if (traced && pid > 0 && waitpid(pid, &status, 0) == pid && WIFSTOPPED(status)) {
+    ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+    ptrace(PTRACE_CONT, pid, nullptr, 0);
   }
   return pid;
 }
@@ -95,10 +100,6 @@ ChildRun finish(pid_t pid, Clock::time_point t0, const std::string& outFile) {
     int signal = 0;
     if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
       run.maxrssMB = peakMBOf(pid);
-    } else if (WSTOPSIG(status) == SIGTRAP && run.status == -1 && !run.traced) {
-      // Stopped at its exec: from here on, stop it only at its exit.
-      ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
-      run.traced = true;
     } else {
       signal = WSTOPSIG(status);
     }
@@ -178,18 +179,20 @@ Idle idleAt(const fs::path& exe, const std::string& keys, pid_t server, double s
   Idle idle;
   Clock::time_point t0 = Clock::now();
   std::string out = outFile();
-  pid_t pid = spawn({exe.string(), "--keys", keys}, out);
+  // Not traced: a traced child would sit in each signal stop while nobody
+  // waits on it.
+  pid_t pid = spawn({exe.string(), "--keys", keys}, out, false);
   if (pid <= 0) return idle;
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   long hz = sysconf(_SC_CLK_TCK);
   long long a = ticksOf(pid), sa = ticksOf(server);
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
   long long b = ticksOf(pid), sb = ticksOf(server);
+  idle.maxrssMB = peakMBOf(pid);
   kill(pid, SIGTERM);
   ChildRun r = finish(pid, t0, out);
   idle.percent = 100.0 * static_cast<double>(b - a) / static_cast<double>(hz) / seconds;
   idle.serverPercent = 100.0 * static_cast<double>(sb - sa) / static_cast<double>(hz) / seconds;
-  idle.maxrssMB = r.maxrssMB;
   return idle;
 }
 
