@@ -269,17 +269,24 @@ void LessonScreens::AngleDot(int vertex, int p1, int p2, float distance, float r
   CIRCLE(X, Y, radius, colour, 0, 0, !outline);
 }
 
+// The label colour CCC1 stays as it is.
 void LessonScreens::DottedSegment(int a, int b, float step, int colour) {
+  ArcOver(a, b, 0, -1, step, colour, static_cast<int>(CCC1));
+}
+
+void LessonScreens::ArcOver(int a, int b, float height, float side, float step, int dotColour,
+                            int labelColour, const std::string& label) {
   ZX0 = X_A(a);
   ZY0 = Y_A(a);
   ZX1 = X_A(b);
   ZY1 = Y_A(b);
-  TAKASA = 0;
-  HOUKOU = -1;
+  TAKASA = height;
+  HOUKOU = side;
   NAKA = 0;
   HABA = step;
-  CCC2 = colour;
-  AAA_S = "";
+  CCC2 = dotColour;
+  CCC1 = labelColour;
+  AAA_S = label;
   ArcOverSegment();
 }
 

@@ -44,6 +44,8 @@
 //               RightAngleAt(v,p1,p2,side,c)     RightAngleMark, ITI -1
 //               AngleDot(v,p1,p2,d,r,c[,outline][,iti])  a dot on the bisector
 //               DottedSegment(a,b,step,c)        ArcOverSegment, TAKASA 0, HOUKOU -1
+//               ArcOver(a,b,height,side,step,dots,labelColour[,label])  ArcOverSegment
+//                                      over a to b: side -1 left of a->b, 1 right
 //   points      SegmentEnds(a,b)       AX,AY,BX,BY from two slots
 //               AnglePoints(v,p1,p2)   ZX0..ZY2 from three slots
 //               IntersectionInto(s,a,b,c,d)  LineIntersection of ab and cd
@@ -140,6 +142,8 @@ class LessonScreens : public Framework {
   void AngleDot(int vertex, int p1, int p2, float distance, float radius, int colour,
                 bool outline = false, float iti = 1);
   void DottedSegment(int a, int b, float step, int colour);
+  void ArcOver(int a, int b, float height, float side, float step, int dotColour, int labelColour,
+               const std::string& label = "");
   // A filled sector without a label (border 0), or `count` arcs.
   static AngleStyle Sector(float radius, int fill) {
     AngleStyle s;
