@@ -82,12 +82,12 @@ class ParallelogramLessons : public LessonScreens {
   static AngleStyle ParallelogramAngle(float count, float radius, int fill);
   // An AnswerBox followed 4 pixels on by its reference mark in colour 3.
   void TaggedBox(int n, const std::string& placeholder, float width, const std::string& tag);
-  // Chapter 4: the statement line "&ABCD..., ならば 四角形AECFは平行四辺形"
-  // with its first text; the proof by the diagonals (OB-BE or OB+BE) from
-  // its heading to the closing line, a key before each step.
-  // The opening of a chapter 4 screen: a cleared page, the TextCursor at
-  // (margin, 30), pen width 5 and the statement line.
+  // Chapter 4. The opening of a screen: a cleared page, the TextCursor at
+  // (margin, 30), pen width 5 and the statement line "&ABCD...
+  // ならば 四角形AECFは平行四辺形" with its first text `given`.
   void AecfOpening(float margin, const std::string& given);
+  // The proof by the diagonals (OB-BE or OB+BE) from its heading to the
+  // closing line, a key before each step.
   void AecfDiagonalProof(const std::string& sign, const std::string& closing);
 
   // (end of this section)
