@@ -25,6 +25,23 @@ void LessonScreens::MotionPause(const std::string& hint) {
   }
 }
 
+void LessonScreens::TurnKey(float step, float x, float y, float w, float h) {
+  AA_S = "←→動く；１終了";
+  PauseWithMessage();
+  if (I_S == "1") {
+    AINP = 1;
+  } else {
+    LINE(x, y, w, h, 15, 2, 15, true);
+  }
+  if (I_S == CHR(28)) KAKUDO = KAKUDO - step;
+  if (I_S == CHR(29)) KAKUDO = KAKUDO + step;
+  if (KAKUDO > 180) {
+    KAKUDO = 180;
+  } else if (KAKUDO < 0) {
+    KAKUDO = 0;
+  }
+}
+
 // ---- page and figure frame ----
 
 void LessonScreens::GoalScreen(std::initializer_list<const char*> goals) {

@@ -8,6 +8,10 @@
 //               MotionPause(hint)      a motion loop's key: hint, key; "1" sets
 //                                      AINP = 1, any other key erases the figure
 //                                      area GX1,GY1 - GX2,GY2+50
+//               TurnKey(step,x,y,w,h)  a turning loop's key: "←→動く；１終了";
+//                                      "1" sets AINP = 1, any other key erases
+//                                      the box (x,y) w x h; codes 28 and 29 take
+//                                      KAKUDO down and up by step, held in 0-180
 //   page        ScreenClear(w)         filled box (0,0) w x 1800 in colour 15
 //               GoalScreen({...})      clear 1760, "<めあて>" colour 3 at (44,240),
 //                                      goal lines colour 0, 65 apart; no key wait
@@ -91,6 +95,7 @@ class LessonScreens : public Framework {
   // ---- pacing ----
   void Steps(std::initializer_list<std::function<void()>> steps);
   void MotionPause(const std::string& hint);
+  void TurnKey(float step, float x, float y, float w, float h);
 
   // ---- page and figure frame ----
   void ScreenClear(float width = 1600) { ClearPage(width, 1800); }

@@ -1,6 +1,4 @@
-// Sindrel's main-menu table, chapter entries and sub-menus. The chapters'
-// goal screens and lesson screens are still to come: each item of a
-// sub-menu comes straight back to its prompt.
+// Sindrel's main-menu table, chapter entries, goal screens and sub-menus.
 #include "lessons/parallelograms/lessons.h"
 
 ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Sindrel") {
@@ -15,16 +13,53 @@ ParallelogramLessons::ParallelogramLessons(rt::Runtime& runtime) : LessonScreens
   };
 }
 
-void ParallelogramLessons::ParallelogramCh1Properties() { ParallelogramCh1Menu(); }
-void ParallelogramLessons::ParallelogramCh2ProofsWithProperties() { ParallelogramCh2Menu(); }
-void ParallelogramLessons::ParallelogramCh3Conditions() { ParallelogramCh3Menu(); }
-void ParallelogramLessons::ParallelogramCh4ProofsWithConditions() { ParallelogramCh4Menu(); }
+void ParallelogramLessons::ParallelogramCh1Properties() {
+  ParallelogramCh1Goal();
+  ParallelogramCh1Menu();
+}
+
+void ParallelogramLessons::ParallelogramCh2ProofsWithProperties() {
+  ParallelogramCh2Goal();
+  ParallelogramCh2Menu();
+}
+
+void ParallelogramLessons::ParallelogramCh3Conditions() {
+  ParallelogramCh3Goal();
+  ParallelogramCh3Menu();
+}
+
+void ParallelogramLessons::ParallelogramCh4ProofsWithConditions() {
+  ParallelogramCh4Goal();
+  ParallelogramCh4Menu();
+}
+
+void ParallelogramLessons::ParallelogramCh1Goal() {
+  GoalScreen({"平行四辺形の性質を、定義をもとに証明しよう。"});
+}
+
+void ParallelogramLessons::ParallelogramCh2Goal() {
+  GoalScreen({"平行四辺形の性質を使って、図形の性質を証明しよう。"});
+}
+
+void ParallelogramLessons::ParallelogramCh3Goal() {
+  GoalScreen({"四角形にどんな条件が加わると、平行四辺形になるか考えよう。"});
+}
+
+void ParallelogramLessons::ParallelogramCh4Goal() {
+  GoalScreen({"平行四辺形になるための条件を使って、図形の性質を証明しよう。"});
+}
 
 void ParallelogramLessons::ParallelogramCh1Menu() {
   ChapterMenu("①P139Q　②P140Q　③性質　④対辺証明　⑤問２　⑥対角線証明　⑦終了",
-              std::vector<LessonScreenFn>(6));
+              {[this] { ParallelogramCh1S1StripOverlap(); },
+               [this] { ParallelogramCh1S2HalfTurn(); },
+               [this] { ParallelogramCh1S3Properties(); },
+               [this] { ParallelogramCh1S4OppositeSidesProof(); },
+               [this] { ParallelogramCh1S5Question2Answer(); },
+               [this] { ParallelogramCh1S6DiagonalsProof(); }});
 }
 
 void ParallelogramLessons::ParallelogramCh2Menu() {
-  ChapterMenu("①P142例　②問4　③終了", std::vector<LessonScreenFn>(2));
+  ChapterMenu("①P142例　②問4　③終了", {[this] { ParallelogramCh2S1Example(); },
+                                        [this] { ParallelogramCh2S2Question4Answer(); }});
 }

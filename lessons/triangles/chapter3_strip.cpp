@@ -101,22 +101,7 @@ void TriangleLessons::TriangleCh3MoveEnd(bool withApex) {
 
 // One key of a MotionScreen loop: "1" ends the loop and keeps the picture;
 // any other key erases the figure; the arrows turn the end by 10 degrees.
-void TriangleLessons::TriangleCh3FoldKey() {
-  AA_S = "←→動く；１終了";
-  PauseWithMessage();
-  if (I_S == "1") {
-    AINP = 1;
-  } else {
-    LINE(GX1, GY1 - 50, GX2 + 100, GY2 + 50, 15, 2, 15, true);
-  }
-  if (I_S == CHR(28)) KAKUDO = KAKUDO - 10;
-  if (I_S == CHR(29)) KAKUDO = KAKUDO + 10;
-  if (KAKUDO > 180) {
-    KAKUDO = 180;
-  } else if (KAKUDO < 0) {
-    KAKUDO = 0;
-  }
-}
+void TriangleLessons::TriangleCh3FoldKey() { TurnKey(10, GX1, GY1 - 50, GX2 + 100, GY2 + 50); }
 
 void TriangleLessons::TriangleCh3S1PaperStripFold() {
   ScreenClear();
