@@ -43,24 +43,11 @@ void ParallelogramLessons::OppositeSideArrows(int colour, float size) {
   Parallel(2, 3, 1, colour, 1, 2, size);
 }
 
-void ParallelogramLessons::OppositeSideTicks(int colour, float half) {
-  Ticks(1, 2, 1, colour, 0, half);
-  Ticks(4, 3, 1, colour, 0, half);
-  Ticks(1, 4, 2, colour, 0, half);
-  Ticks(2, 3, 2, colour, 0, half);
-}
-
 void ParallelogramLessons::OppositeAngleArcs(float r1, float r2, int colour) {
   AngleAt(1, 2, 4, ParallelogramAngle(1, r1, colour));
   AngleAt(3, 4, 2, ParallelogramAngle(1, r1, colour));
   AngleAt(2, 3, 1, ParallelogramAngle(2, r2, colour));
   AngleAt(4, 1, 3, ParallelogramAngle(2, r2, colour));
-}
-
-void ParallelogramLessons::TaggedBox(int n, const std::string& placeholder, float width,
-                                     const std::string& tag) {
-  AnswerBox(n, placeholder, width);
-  SameLine(3, tag, 4);
 }
 
 // ---- screen 1: the swinging ride ----

@@ -74,8 +74,7 @@ void ParallelogramLessons::ParallelogramCh3S5TwoSticks() {
 void ParallelogramLessons::ParallelogramCh3S7FiveConditions() {
   Steps({
       [&] {
-        ScreenClear();
-        ParallelogramFigureAt(720, 100);
+        ParallelogramFigure(720);
         XI1 = 76;
         YI1 = 30;
         SETDRAWWIDTH(5);
@@ -89,7 +88,7 @@ void ParallelogramLessons::ParallelogramCh3S7FiveConditions() {
       [&] {
         NewLine(7, "②", 70, -38);
         SameLine(3, "2組の対辺がそれぞれ等しい。");
-        OppositeSideTicks(9, 18);
+        SideTicks(9);
       },
       [&] {
         NewLine(7, "③", 70, -38);
@@ -102,10 +101,7 @@ void ParallelogramLessons::ParallelogramCh3S7FiveConditions() {
         Segment(1, 3, 0);
         Segment(2, 4, 0);
         Label(0, 0, -14, 14, "O");
-        Ticks(0, 1, 3, 0, -30, 18);
-        Ticks(0, 3, 3, 0, -30, 18);
-        Ticks(0, 2, 4, 0, -35, 18);
-        Ticks(0, 4, 4, 0, -35, 18);
+        HalfDiagonalTicks(0);
       },
       [&] {
         NewLine(7, "⑤", 70, -38);
@@ -161,7 +157,7 @@ void ParallelogramLessons::ParallelogramCh3S9Question2Answer() {
       [&] {
         freshFigure();
         TextLine(3, XI0, YI1 + 70, "ウ");
-        OppositeAngleArcs(70, 80, 5);
+        OppositeAngleArcs();
       },
       [&] {
         SameLine(5, "いつでも平行四辺形になる。");

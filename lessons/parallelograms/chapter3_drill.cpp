@@ -130,7 +130,7 @@ void ParallelogramLessons::DrillArcs(int vertex, int p, int q, float count) {
 
 void ParallelogramLessons::ParallelogramCh3S8Case1Marks() { OppositeSideArrows(3, 20); }
 
-void ParallelogramLessons::ParallelogramCh3S8Case2Marks() { OppositeSideTicks(3, 18); }
+void ParallelogramLessons::ParallelogramCh3S8Case2Marks() { SideTicks(3); }
 
 void ParallelogramLessons::ParallelogramCh3S8Case3Marks() { OppositeAngleArcs(60, 60, 3); }
 

@@ -10,14 +10,13 @@
 void ParallelogramLessons::ParallelogramCh3S2OppositeSidesProof() {
   Steps({
       [&] {
-        ScreenClear();
-        ParallelogramFigureAt(720, 100);
+        ParallelogramFigure(720);
         XI1 = 38;
         YI1 = 30;
         SETDRAWWIDTH(5);
         NewLine(3, "Q AB=DC,AD=BC ならば  AB∥DC,AD∥BC", 0);
       },
-      [&] { OppositeSideTicks(3, 18); },
+      [&] { SideTicks(3); },
       [&] { OppositeSideArrows(5, 20); },
       [&] {
         NewLine(7, "① AB∥DC を示すには、", 70);
@@ -60,21 +59,21 @@ void ParallelogramLessons::ParallelogramCh3S2OppositeSidesProof() {
       [&] {
         NewLine(0, "BDは共通だから、", 55);
         SameLine(0, "BD=");
-        TaggedBox(1, "ア", 76, "…①");
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "仮定より", 55);
         SameLine(0, "AB=", 20);
-        TaggedBox(2, "イ", 76, "…②");
+        MarkedBox(2, "イ", 76, "…②");
         SameLine(0, "AD=", 20);
-        TaggedBox(3, "ウ", 76, "…③");
+        MarkedBox(3, "ウ", 76, "…③");
         NewLine(0, "①②③から、", 55);
         AnswerBox(4, "エ", 190);
         NewLine(0, "がそれぞれ等しいので、", 55);
         SameLine(0, "△ABD≡△CDB", 30);
         NewLine(0, "合同な図形では、対応する角は等しいので、");
         NewLine(0, "∠ABD=", 55);
-        TaggedBox(5, "オ", 152, "…④");
+        MarkedBox(5, "オ", 152, "…④");
         SameLine(0, "∠ADB=", 20);
-        TaggedBox(6, "カ", 152, "…⑤");
+        MarkedBox(6, "カ", 152, "…⑤");
         NewLine(0, "④⑤より、錯角が等しいので");
         SameLine(3, "AB∥DC,AD∥BC", 20);
       },
@@ -163,10 +162,10 @@ void ParallelogramLessons::ParallelogramCh3S3OppositeAnglesProof() {
         NewLine(0, "仮定より ∠DAB=∠C,∠B=∠D", 55);
         SameLine(3, "…②", 4);
         NewLine(0, "したがって、∠DAB+∠B=", 55);
-        TaggedBox(2, "イ", 152, "…③");
+        MarkedBox(2, "イ", 152, "…③");
         NewLine(0, "①③から、", 55);
         SameLine(0, "∠DAE=", 20);
-        TaggedBox(3, "ウ", 76, "…④");
+        MarkedBox(3, "ウ", 76, "…④");
         MarginAnswerBox(4, "エ", 114, 55);
         SameLine(0, "が等しいので、AD∥BC", 20);
         NewLine(0, "②④より、", 55);
@@ -225,11 +224,11 @@ void ParallelogramLessons::ParallelogramCh3S4DiagonalsProof() {
       [&] {
         AngleAt(0, 1, 2, ParallelogramAngle(2, 50, 3));
         NewLine(0, "仮定より、OA=", 55);
-        TaggedBox(1, "ア", 76, "…①");
+        MarkedBox(1, "ア", 76, "…①");
         SameLine(0, "OB=", 20);
-        TaggedBox(2, "イ", 76, "…②");
+        MarkedBox(2, "イ", 76, "…②");
         NewLine(0, "対頂角は等しいので、∠AOB=", 55);
-        TaggedBox(3, "ウ", 152, "…③");
+        MarkedBox(3, "ウ", 152, "…③");
         NewLine(0, "①②③から、", 55);
         AnswerBox(4, "エ", 380);
         NewLine(0, "がそれぞれ等しいので、", 55);
@@ -266,8 +265,7 @@ void ParallelogramLessons::ParallelogramCh3S4DiagonalsProof() {
 void ParallelogramLessons::ParallelogramCh3S6ParallelEqualSidesProof() {
   Steps({
       [&] {
-        ScreenClear();
-        ParallelogramFigureAt(720, 100, false);
+        ParallelogramFigure(720);
         XI1 = 38;
         YI1 = 30;
         SETDRAWWIDTH(5);
@@ -297,13 +295,13 @@ void ParallelogramLessons::ParallelogramCh3S6ParallelEqualSidesProof() {
         AngleAt(4, 1, 2, ParallelogramAngle(0, 70, 3));
         NewLine(0, "BDは共通だから、", 55);
         SameLine(0, "BD=");
-        TaggedBox(1, "ア", 76, "…①");
+        MarkedBox(1, "ア", 76, "…①");
         NewLine(0, "仮定より", 55);
         SameLine(0, "AD=", 20);
-        TaggedBox(2, "イ", 76, "…②");
+        MarkedBox(2, "イ", 76, "…②");
         NewLine(0, "平行線の錯角は等しいから", 55);
         NewLine(0, "AD∥BCより、∠ADB=", 55);
-        TaggedBox(3, "ウ", 152, "…③");
+        MarkedBox(3, "ウ", 152, "…③");
         NewLine(0, "①②③から、", 55);
         AnswerBox(4, "エ", 380);
         NewLine(0, "がそれぞれ等しいので、", 55);

@@ -106,18 +106,15 @@ class ParallelogramLessons : public LessonScreens {
   void DrillArcs(int vertex, int p, int q, float count);
 
   // Marks on parallelogram ABCD (slots 1 to 4): arrowheads two on AB and
-  // DC, one on AD and BC (ratio 1:2); ticks one on AB and DC, two on AD
-  // and BC; arcs one at A and C (radius r1), two at B and D (radius r2).
+  // DC, one on AD and BC (ratio 1:2); arcs one at A and C (radius r1), two
+  // at B and D (radius r2).
   void OppositeSideArrows(int colour, float size);
-  void OppositeSideTicks(int colour, float half);
   void OppositeAngleArcs(float r1, float r2, int colour);
   // The usual parallelogram in a frame of 9 x 6 at SIZE 60 from (ggx, ggy),
   // drawn and lettered A to D in colour 0 (O in slot 0 when `centre`).
   void ParallelogramFigureAt(float ggx, float ggy, bool centre = true);
   // An AngleMark without a label: border 0, label colour 3, ITI 1.
   static AngleStyle ParallelogramAngle(float count, float radius, int fill);
-  // An AnswerBox followed 4 pixels on by its reference mark in colour 3.
-  void TaggedBox(int n, const std::string& placeholder, float width, const std::string& tag);
   // Chapter 4. The opening of a screen: a cleared page, the TextCursor at
   // (margin, 30), pen width 5 and the statement line "&ABCD...
   // ならば 四角形AECFは平行四辺形" with its first text `given`.
