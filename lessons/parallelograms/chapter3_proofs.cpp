@@ -5,6 +5,34 @@
 // O in slot 0.
 #include "lessons/parallelograms/lessons.h"
 
+// ---- lines that several proofs share ----
+
+void ParallelogramLessons::PlanLine(const std::string& claim, const std::string& tail) {
+  NewLine(3, claim, 50, 36);
+  SameLine(0, tail, 20);
+}
+
+void ParallelogramLessons::DiagonalBDProofHeading() {
+  TextLine(3, XI1, 100, "<証明>");
+  SameLine(0, "対角線BDをひく。", 20);
+  NewLine(0, "△ABDと△CDBにおいて");
+}
+
+void ParallelogramLessons::DiagonalBDCommon() {
+  NewLine(0, "BDは共通だから、", 55);
+  SameLine(0, "BD=");
+  MarkedBox(1, "ア", 76, "…①");
+  NewLine(0, "仮定より", 55);
+}
+
+void ParallelogramLessons::CongruentAngles(float width, const std::string& congruence) {
+  NewLine(0, "①②③から、", 55);
+  AnswerBox(4, "エ", width);
+  NewLine(0, "がそれぞれ等しいので、", 55);
+  SameLine(0, congruence, 30);
+  NewLine(0, "合同な図形では、対応する角は等しいので、");
+}
+
 // ---- screen 2: two pairs of equal opposite sides ----
 
 void ParallelogramLessons::ParallelogramCh3S2OppositeSidesProof() {
@@ -31,45 +59,27 @@ void ParallelogramLessons::ParallelogramCh3S2OppositeSidesProof() {
         AngleAt(2, 4, 1, ParallelogramAngle(0, 60, 3));
         AngleAt(4, 2, 3, ParallelogramAngle(0, 60, 3));
       },
-      [&] {
-        NewLine(3, "∠ABD=∠CDB", 50, 36);
-        SameLine(0, "をいえばよい。", 20);
-      },
+      [&] { PlanLine("∠ABD=∠CDB", "をいえばよい。"); },
       [&] { NewLine(7, "② AD∥BC を示すには、", 70); },
       [&] {
         AngleAt(4, 1, 2, ParallelogramAngle(0, 70, 7));
         AngleAt(2, 3, 4, ParallelogramAngle(0, 70, 7));
       },
-      [&] {
-        NewLine(3, "∠ADB=∠CBD", 50, 36);
-        SameLine(0, "をいえばよい。", 20);
-      },
+      [&] { PlanLine("∠ADB=∠CBD", "をいえばよい。"); },
       [&] { NewLine(7, "①②をいうためには、", 70); },
-      [&] {
-        NewLine(3, "△ABD≡△CDB", 50, 36);
-        SameLine(0, "を示せばよい。", 20);
-      },
+      [&] { PlanLine("△ABD≡△CDB", "を示せばよい。"); },
       [&] { Ticks(2, 4, 3, 3, 0, 18); },
       [&] {
         EraseBox(0, V_A(1), GX1, 1800);  // the plan goes, the claim and figure stay
-        TextLine(3, XI1, 100, "<証明>");
-        SameLine(0, "対角線BDをひく。", 20);
-        NewLine(0, "△ABDと△CDBにおいて");
+        DiagonalBDProofHeading();
       },
       [&] {
-        NewLine(0, "BDは共通だから、", 55);
-        SameLine(0, "BD=");
-        MarkedBox(1, "ア", 76, "…①");
-        NewLine(0, "仮定より", 55);
+        DiagonalBDCommon();
         SameLine(0, "AB=", 20);
         MarkedBox(2, "イ", 76, "…②");
         SameLine(0, "AD=", 20);
         MarkedBox(3, "ウ", 76, "…③");
-        NewLine(0, "①②③から、", 55);
-        AnswerBox(4, "エ", 190);
-        NewLine(0, "がそれぞれ等しいので、", 55);
-        SameLine(0, "△ABD≡△CDB", 30);
-        NewLine(0, "合同な図形では、対応する角は等しいので、");
+        CongruentAngles(190, "△ABD≡△CDB");
         NewLine(0, "∠ABD=", 55);
         MarkedBox(5, "オ", 152, "…④");
         SameLine(0, "∠ADB=", 20);
@@ -128,24 +138,12 @@ void ParallelogramLessons::ParallelogramCh3S3OppositeAnglesProof() {
         Label(0, 5, -35, -22, "E");
       },
       [&] { AngleAt(1, 4, 5, ParallelogramAngle(1, 70, 3)); },
-      [&] {
-        NewLine(3, "∠DAE=∠B", 50, 36);
-        SameLine(0, "をいえばよい。", 20);
-      },
+      [&] { PlanLine("∠DAE=∠B", "をいえばよい。"); },
       [&] { NewLine(7, "② そのためには、", 70); },
-      [&] {
-        NewLine(3, "∠DAB+∠DAE=180%", 50, 36);
-        SameLine(0, "だから", 20);
-      },
-      [&] {
-        NewLine(3, "∠DAB+∠B=180%", 50, 36);
-        SameLine(0, "を示せばよい。", 20);
-      },
+      [&] { PlanLine("∠DAB+∠DAE=180%", "だから"); },
+      [&] { PlanLine("∠DAB+∠B=180%", "を示せばよい。"); },
       [&] { NewLine(7, "③ また、", 70); },
-      [&] {
-        NewLine(3, "∠DAE=∠D", 50, 36);
-        SameLine(0, "だから", 20);
-      },
+      [&] { PlanLine("∠DAE=∠D", "だから"); },
       [&] { NewLine(7, "  AB∥DC "); },
       [&] {
         EraseBox(0, V_A(1), GX1, 1800);
@@ -229,11 +227,7 @@ void ParallelogramLessons::ParallelogramCh3S4DiagonalsProof() {
         MarkedBox(2, "イ", 76, "…②");
         NewLine(0, "対頂角は等しいので、∠AOB=", 55);
         MarkedBox(3, "ウ", 152, "…③");
-        NewLine(0, "①②③から、", 55);
-        AnswerBox(4, "エ", 380);
-        NewLine(0, "がそれぞれ等しいので、", 55);
-        SameLine(0, "△OAB≡△OCD", 30);
-        NewLine(0, "合同な図形では、対応する角は等しいので、");
+        CongruentAngles(380, "△OAB≡△OCD");
         NewLine(0, "∠OAB=", 55);
         AnswerBox(5, "オ", 152);
         MarginAnswerBox(6, "カ", 114, 55);
@@ -287,26 +281,17 @@ void ParallelogramLessons::ParallelogramCh3S6ParallelEqualSidesProof() {
         AngleAt(4, 2, 3, ParallelogramAngle(1, 70, 5));
       },
       [&] {
-        TextLine(3, XI1, 100, "<証明>");
-        SameLine(0, "対角線BDをひく。", 20);
-        NewLine(0, "△ABDと△CDBにおいて");
+        DiagonalBDProofHeading();
       },
       [&] {
         AngleAt(4, 1, 2, ParallelogramAngle(0, 70, 3));
-        NewLine(0, "BDは共通だから、", 55);
-        SameLine(0, "BD=");
-        MarkedBox(1, "ア", 76, "…①");
-        NewLine(0, "仮定より", 55);
+        DiagonalBDCommon();
         SameLine(0, "AD=", 20);
         MarkedBox(2, "イ", 76, "…②");
         NewLine(0, "平行線の錯角は等しいから", 55);
         NewLine(0, "AD∥BCより、∠ADB=", 55);
         MarkedBox(3, "ウ", 152, "…③");
-        NewLine(0, "①②③から、", 55);
-        AnswerBox(4, "エ", 380);
-        NewLine(0, "がそれぞれ等しいので、", 55);
-        SameLine(0, "△ABD≡△CDB", 30);
-        NewLine(0, "合同な図形では、対応する角は等しいので、");
+        CongruentAngles(380, "△ABD≡△CDB");
         NewLine(0, "∠ABD=", 55);
         AnswerBox(5, "オ", 152);
         SameLine(0, "錯角が等しいので", 20);

@@ -65,6 +65,17 @@ void ParallelogramLessons::AecfDiagonalProof(const std::string& sign, const std:
   TextLine(7, 160, 600, closing);
 }
 
+// The diagonal AC with its label "O"; or, `halves`, two ticks on AO and OC.
+void ParallelogramLessons::AecfDiagonalAC(bool halves) {
+  if (halves) {
+    Ticks(1, 0, 2, 3, 0, 20);
+    Ticks(0, 3, 2, 3, 0, 20);
+  } else {
+    Segment(1, 3, 0);
+    Label(0, 0, -22, 14, "O");
+  }
+}
+
 // ---- screen 1: the example, E and F on the diagonal BD ----
 
 void ParallelogramLessons::ParallelogramCh4S1Example() {
@@ -93,14 +104,8 @@ void ParallelogramLessons::ParallelogramCh4S1Example() {
         FilledPolygon({1, 5, 3, 6});
         Segment(2, 4, 0);  // EF shows over the fill
       },
-      [&] {
-        Segment(1, 3, 0);
-        Label(0, 0, -22, 14, "O");
-      },
-      [&] {
-        Ticks(1, 0, 2, 3, 0, 20);
-        Ticks(0, 3, 2, 3, 0, 20);
-      },
+      [&] { AecfDiagonalAC(false); },
+      [&] { AecfDiagonalAC(true); },
       [&] {
         ArcOver(2, 0, 20, 1, 5, 3, 3);
         ArcOver(0, 4, 20, -1, 5, 3, 3);
@@ -160,14 +165,8 @@ void ParallelogramLessons::ParallelogramCh4S2Question3Answer() {
         Ticks(2, 5, 1, 3, 0, 20);
         Ticks(4, 6, 1, 3, 0, 20);
       },
-      [&] {
-        Segment(1, 3, 0);
-        Label(0, 0, -22, 14, "O");
-      },
-      [&] {
-        Ticks(1, 0, 2, 3, 0, 20);
-        Ticks(0, 3, 2, 3, 0, 20);
-      },
+      [&] { AecfDiagonalAC(false); },
+      [&] { AecfDiagonalAC(true); },
       [&] {
         Ticks(5, 0, 3, 3, 0, 20);
         Ticks(6, 0, 3, 3, 0, 20);

@@ -115,6 +115,16 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramFigureAt(float ggx, float ggy, bool centre = true);
   // An AngleMark without a label: border 0, label colour 3, ITI 1.
   static AngleStyle ParallelogramAngle(float count, float radius, int fill);
+  // A line of a proof's plan: the claim indented 36 in colour 3, then 20
+  // pixels on its tail in colour 0.
+  void PlanLine(const std::string& claim, const std::string& tail);
+  // Proof lines: "<証明> 対角線BDをひく。" with "△ABDと△CDBにおいて";
+  // "BDは共通だから、BD=[ア]…①" and "仮定より" on the next line; box エ of
+  // the congruence condition (`width`), the congruence and the line on the
+  // corresponding angles.
+  void DiagonalBDProofHeading();
+  void DiagonalBDCommon();
+  void CongruentAngles(float width, const std::string& congruence);
   // Chapter 4. The opening of a screen: a cleared page, the TextCursor at
   // (margin, 30), pen width 5 and the statement line "&ABCD...
   // ならば 四角形AECFは平行四辺形" with its first text `given`.
@@ -122,6 +132,8 @@ class ParallelogramLessons : public LessonScreens {
   // The proof by the diagonals (OB-BE or OB+BE) from its heading to the
   // closing line, a key before each step.
   void AecfDiagonalProof(const std::string& sign, const std::string& closing);
+  // The diagonal AC and "O" (or, with `halves`, the ticks on AO and OC).
+  void AecfDiagonalAC(bool halves);
 
   // (end of this section)
 };
