@@ -188,6 +188,19 @@ TEST(SindrelCh3Swing, OneStopsTheSwingWhereItStandsAndTheLettersFollow) {
   EXPECT_NEAR(num(a160[0], "y"), 231.60, 0.01);
 }
 
+TEST(SindrelCh3Swing, SwingingPastBothEndsLeavesNoStalePixels) {
+  // Down past 20 degrees, up past 160 and down to 150; and straight to 150.
+  HeadlessRun a = runHeadless<ParallelogramLessons>(visitKeys(3, 1, "Space Space " + repeat("x", 60) + "1"));
+  HeadlessRun b = runHeadless<ParallelogramLessons>(visitKeys(3, 1, "Space Space x x 1"));
+  ASSERT_EQ(a.status, 0);
+  ASSERT_EQ(b.status, 0);
+  ASSERT_EQ(armAngles(a.trace).back(), 150);
+  int differ = 0;
+  for (int y = 0; y < a.runtime->height(); ++y)
+    for (int x = 0; x < a.runtime->width(); ++x) differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
+  EXPECT_EQ(differ, 0);
+}
+
 // ---- the proofs: placeholders, then one answer a key ----
 
 struct BoxCase {
