@@ -44,3 +44,12 @@ inline std::vector<std::string> afterKey(const std::vector<std::string>& trace, 
   }
   return out;
 }
+
+// How many pixels of two runs' pages differ.
+inline int pixelsThatDiffer(const HeadlessRun& a, const HeadlessRun& b) {
+  int differ = 0;
+  for (int y = 0; y < a.runtime->height(); ++y)
+    for (int x = 0; x < a.runtime->width(); ++x)
+      differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
+  return differ;
+}

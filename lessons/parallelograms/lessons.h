@@ -18,7 +18,9 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramCh4Menu();
 
   // ---- frame, chapters 1 and 2, goal screens (chapter1*.cpp, chapter2*.cpp, menus.cpp) ----
-  // O(4.5,3), A(2,5), B(1,1), C(7,1), D(8,5) into slots 0..4 as pixels of the current frame (centre: false leaves slot 0); no frame set, nothing drawn.
+  // The usual parallelogram: O(4.5,3), A(2,5), B(1,1), C(7,1), D(8,5) into
+  // slots 0..4 as pixels of the current frame (centre false leaves slot 0
+  // alone); it sets no frame and draws nothing.
   void StandardParallelogram(bool centre = true);
   void ParallelogramCh1Goal();
   void ParallelogramCh2Goal();

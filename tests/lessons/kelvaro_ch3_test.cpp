@@ -257,11 +257,7 @@ TEST(KelvaroCh3Fold, FoldingBackAndForthLeavesNoStalePixels) {
     HeadlessRun b = runHeadless<TriangleLessons>(p.shortWay);
     ASSERT_EQ(a.status, 0);
     ASSERT_EQ(b.status, 0);
-    int differ = 0;
-    for (int y = 0; y < a.runtime->height(); ++y)
-      for (int x = 0; x < a.runtime->width(); ++x)
-        differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
-    EXPECT_EQ(differ, 0) << p.longWay;
+    EXPECT_EQ(pixelsThatDiffer(a, b), 0) << p.longWay;
   }
 }
 
