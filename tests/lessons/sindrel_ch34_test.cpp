@@ -195,10 +195,7 @@ TEST(SindrelCh3Swing, SwingingPastBothEndsLeavesNoStalePixels) {
   ASSERT_EQ(a.status, 0);
   ASSERT_EQ(b.status, 0);
   ASSERT_EQ(armAngles(a.trace).back(), 150);
-  int differ = 0;
-  for (int y = 0; y < a.runtime->height(); ++y)
-    for (int x = 0; x < a.runtime->width(); ++x) differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
-  EXPECT_EQ(differ, 0);
+  EXPECT_EQ(pixelsThatDiffer(a, b), 0);
 }
 
 // ---- the proofs: placeholders, then one answer a key ----
