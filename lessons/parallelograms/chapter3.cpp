@@ -31,8 +31,8 @@ void ParallelogramLessons::ParallelogramFigureAt(float ggx, float ggy, bool cent
 }
 
 AngleStyle ParallelogramLessons::ParallelogramAngle(float count, float radius, int fill) {
-  AngleStyle s = Arcs(count, radius, fill);
-  s.labelColour = 3;
+  AngleStyle s = EqualSector(radius, fill);
+  s.count = count;
   return s;
 }
 

@@ -120,9 +120,7 @@ void ParallelogramLessons::ParallelogramCh3S8TrapezoidADBCFigure() {
 
 void ParallelogramLessons::DrillArrows(int p, int q, float count) { Parallel(p, q, count, 3, 1, 2, 20); }
 
-void ParallelogramLessons::DrillTicks(int p, int q, float count, float half) {
-  Ticks(p, q, count, 3, 0, half);
-}
+void ParallelogramLessons::DrillTicks(int p, int q, float count) { Ticks(p, q, count, 3, 0, 20); }
 
 void ParallelogramLessons::DrillArcs(int vertex, int p, int q, float count) {
   AngleAt(vertex, p, q, ParallelogramAngle(count, 60, 3));

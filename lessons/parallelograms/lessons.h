@@ -104,7 +104,7 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramCh3S8Case10Marks();
   // The three kinds of drill mark, all in colour 3.
   void DrillArrows(int p, int q, float count);
-  void DrillTicks(int p, int q, float count, float half = 20);
+  void DrillTicks(int p, int q, float count);
   void DrillArcs(int vertex, int p, int q, float count);
 
   // Marks on parallelogram ABCD (slots 1 to 4): arrowheads two on AB and
@@ -115,7 +115,8 @@ class ParallelogramLessons : public LessonScreens {
   // The usual parallelogram in a frame of 9 x 6 at SIZE 60 from (ggx, ggy),
   // drawn and lettered A to D in colour 0 (O in slot 0 when `centre`).
   void ParallelogramFigureAt(float ggx, float ggy, bool centre = true);
-  // An AngleMark without a label: border 0, label colour 3, ITI 1.
+  // An AngleMark without a label: `count` arcs (0 a filled sector), border
+  // 0, label colour 3, ITI 1.
   static AngleStyle ParallelogramAngle(float count, float radius, int fill);
   // A line of a proof's plan: the claim indented 36 in colour 3, then 20
   // pixels on its tail in colour 0.
