@@ -25,12 +25,14 @@ bool isStroke(const std::string& line, double colour, bool across) {
 }
 
 // The text drawn from line i on: the SYMBOLs that follow one another in
-// one colour, with the strokes of "-" and "+" between them.
+// one colour on one line, with the strokes of "-" and "+" between them.
 std::string textFrom(const Lines& lines, size_t i) {
   std::string s;
   const double colour = num(lines[i], "colour");
+  double x = num(lines[i], "x");
   for (; i < lines.size(); ++i) {
-    if (isOp(lines[i], "SYMBOL") && num(lines[i], "colour") == colour) {
+    if (isOp(lines[i], "SYMBOL") && num(lines[i], "colour") == colour && num(lines[i], "x") >= x) {
+      x = num(lines[i], "x");
       s += text(lines[i], "text");
     } else if (isStroke(lines[i], colour, true)) {
       const bool plus = i + 1 < lines.size() && isStroke(lines[i + 1], colour, false);
@@ -125,6 +127,52 @@ TEST(SindrelCh34Screens, ATourOfChapters3And4EndsAtTheEndItem) {
   for (const std::string& line : run.trace) taken += isKey(line);
   // The end item ends the program: the last key is never taken.
   EXPECT_EQ(taken, static_cast<int>(rt::parseKeys(keys).size()) - 1);
+}
+
+// Lines of each screen where its script puts them, in their colours (the
+// texts as drawn: blanks leave a gap and draw nothing).
+TEST(SindrelCh34Screens, LinesStandWhereAndInTheColourTheirScriptGives) {
+  struct Line {
+    int screen;  // index in kScreens
+    double x, y;
+    int colour;
+    const char* text;
+  } lines[] = {
+      {0, 38, 30, 3, "教科書P143Qをやってみよう。"},
+      {0, 74, 200, 3, "AB=DC,AD=BC"},
+      {0, 38, 560, 5, "証明してみよう！"},
+      {1, 38, 30, 3, "QAB=DC,AD=BCならばAB∥DC,AD∥BC"},
+      {1, 38, 575, 5, "2組の対辺がそれぞれ等しい四角形は、平行四辺形である。"},
+      {2, 38, 80, 3, "<証明>"},
+      {2, 160, 620, 7, "教科書P145問1　をしなさい。"},
+      {3, 38, 580, 5, "対角線がそれぞれの中点で交わる四角形は、平行四辺形である。"},
+      {4, 38, 360, 5, "1組の対辺が平行でその長さが等しい"},
+      {4, 160, 490, 7, "証明しよう。"},
+      {5, 38, 150, 0, "△ABDと△CDBにおいて"},
+      {6, 76, 30, 5, "<平行四辺形になるための条件>"},
+      {6, 38, 480, 7, "⑤"},
+      {7, 160, 620, 7, "教科書P146問2　をしなさい。"},
+      {8, 40, 340, 3, "ウ"},
+      {8, 76, 390, 3, "2組の対角がそれぞれ等しいから"},
+      {9, 40, 80, 7, "<証明>"},
+      {9, 160, 600, 7, "教科書P147問3　をしなさい。"},
+      {10, 160, 600, 7, "教科書P147問4　をしなさい。"},
+      {11, 38, 90, 7, "<問4証明>"},
+      {11, 38, 575, 0, "四角形AECFは平行四辺形である。"},
+  };
+  for (const Line& l : lines) {
+    const ScreenCase& c = kScreens[l.screen];
+    SCOPED_TRACE(std::string(c.name) + ": " + l.text);
+    HeadlessRun run = runHeadless<ParallelogramLessons>(visitKeys(c.chapter, c.item, c.keys));
+    ASSERT_EQ(run.status, 0);
+    const Lines drawn = visitFrom(run.trace, 4).lines;
+    EXPECT_EQ(textAt(drawn, l.x, l.y), l.text);
+    for (const std::string& first : drawn)
+      if (isOp(first, "SYMBOL") && num(first, "x") == l.x && num(first, "y") == l.y) {
+        EXPECT_EQ(num(first, "colour"), l.colour);
+        break;
+      }
+  }
 }
 
 // ---- the swinging ride ----
