@@ -63,6 +63,80 @@ class ParallelogramLessons : public LessonScreens {
 
 
   // ---- chapters 3 and 4 (chapter3*.cpp, chapter4*.cpp) ----
+  void ParallelogramCh3S1SwingLinkage();
+  void ParallelogramCh3S2OppositeSidesProof();
+  void ParallelogramCh3S3OppositeAnglesProof();
+  void ParallelogramCh3S4DiagonalsProof();
+  void ParallelogramCh3S5TwoSticks();
+  void ParallelogramCh3S6ParallelEqualSidesProof();
+  void ParallelogramCh3S7FiveConditions();
+  void ParallelogramCh3S8ConditionDrill();
+  void ParallelogramCh3S9Question2Answer();
+  void ParallelogramCh4S1Example();
+  void ParallelogramCh4S2Question3Answer();
+  void ParallelogramCh4S3Question4Answer();
+
+  // The swinging ride: A, D and the ends of the top bar for KAKUDO.
+  void ParallelogramCh3SwingArms();
+  // One turn of the condition drill: question, marks, answer, verdict.
+  void ParallelogramCh3S8Turn();
+  // The drill's figures (they read NO for the diagonals and O).
+  void ParallelogramCh3S8QuestionFigure();
+  void ParallelogramCh3S8ParallelogramFigure();
+  void ParallelogramCh3S8KiteFigure();
+  void ParallelogramCh3S8TrapezoidABDCFigure();
+  void ParallelogramCh3S8TrapezoidADBCFigure();
+  // A drill figure: frame at (ggx, ggy), 9 x 6 at SIZE 60; O as the
+  // crossing of AC and BD when `crossing`; the diagonals and "O" when
+  // `diagonals`.
+  void DrillFigure(float ggx, float ggy, std::initializer_list<GridPoint> points, bool crossing,
+                   bool diagonals);
+  // The drill's case marks, one routine per case, on the last figure.
+  void ParallelogramCh3S8Case1Marks();
+  void ParallelogramCh3S8Case2Marks();
+  void ParallelogramCh3S8Case3Marks();
+  void ParallelogramCh3S8Case4Marks();
+  void ParallelogramCh3S8Case5Marks();
+  void ParallelogramCh3S8Case6Marks();
+  void ParallelogramCh3S8Case7Marks();
+  void ParallelogramCh3S8Case8Marks();
+  void ParallelogramCh3S8Case9Marks();
+  void ParallelogramCh3S8Case10Marks();
+  // The three kinds of drill mark, all in colour 3.
+  void DrillArrows(int p, int q, float count);
+  void DrillTicks(int p, int q, float count);
+  void DrillArcs(int vertex, int p, int q, float count);
+
+  // Marks on parallelogram ABCD (slots 1 to 4): arrowheads two on AB and
+  // DC, one on AD and BC (ratio 1:2); arcs one at A and C (radius r1), two
+  // at B and D (radius r2).
+  void OppositeSideArrows(int colour, float size);
+  void OppositeAngleArcs(float r1, float r2, int colour);
+  // The usual parallelogram in a frame of 9 x 6 at SIZE 60 from (ggx, ggy),
+  // drawn and lettered A to D in colour 0 (O in slot 0 when `centre`).
+  void ParallelogramFigureAt(float ggx, float ggy, bool centre = true);
+  // An AngleMark without a label: `count` arcs (0 a filled sector), border
+  // 0, label colour 3, ITI 1.
+  static AngleStyle ParallelogramAngle(float count, float radius, int fill);
+  // A line of a proof's plan: the claim indented 36 in colour 3, then 20
+  // pixels on its tail in colour 0.
+  void PlanLine(const std::string& claim, const std::string& tail);
+  // Proof lines: "<証明> 対角線BDをひく。" with "△ABDと△CDBにおいて";
+  // "BDは共通だから、BD=[ア]…①" and "仮定より" on the next line; box エ of
+  // the congruence condition (`width`), the congruence and the line on the
+  // corresponding angles.
+  void DiagonalBDProofHeading();
+  void DiagonalBDCommon();
+  void CongruentAngles(float width, const std::string& congruence);
+  // Chapter 4. The opening of a screen: a cleared page, the TextCursor at
+  // (margin, 30), pen width 5 and the statement line "&ABCD...
+  // ならば 四角形AECFは平行四辺形" with its first text `given`.
+  void AecfOpening(float margin, const std::string& given);
+  // The proof by the diagonals (OB-BE or OB+BE) from its heading to the
+  // closing line, a key before each step.
+  void AecfDiagonalProof(const std::string& sign, const std::string& closing);
+  // The diagonal AC and "O" (or, with `halves`, the ticks on AO and OC).
+  void AecfDiagonalAC(bool halves);
 
   // (end of this section)
 };

@@ -63,13 +63,3 @@ void ParallelogramLessons::ParallelogramCh2Menu() {
   ChapterMenu("①P142例　②問4　③終了", {[this] { ParallelogramCh2S1Example(); },
                                         [this] { ParallelogramCh2S2Question4Answer(); }});
 }
-
-void ParallelogramLessons::ParallelogramCh3Menu() {
-  ChapterMenu(
-      "①P143Q　②対辺証明　③対角辺証明　④対角線証明　⑤P146Q　⑥証明　⑦条件説明　⑧判別　⑨問２　⑩終了",
-      std::vector<LessonScreenFn>(9));
-}
-
-void ParallelogramLessons::ParallelogramCh4Menu() {
-  ChapterMenu("①P147例　②問３　③問４　④終了", std::vector<LessonScreenFn>(3));
-}

@@ -10,86 +10,14 @@
 #include "lessons/triangles/lessons.h"
 #include "tests/framework/trace_ops.h"
 #include "tests/harness.h"
+#include "tests/lessons/screen_visits.h"
 
 namespace {
 
 using trace_ops::num;
 using trace_ops::text;
 
-bool isKey(const std::string& line) { return line.rfind("{\"op\":\"KEY\"", 0) == 0; }
-bool isOp(const std::string& line, const std::string& op) {
-  return line.rfind("{\"op\":\"" + op + "\"", 0) == 0;
-}
-// The first character of a sub-menu's SubMenuLine.
-bool isSubMenuLine(const std::string& line) {
-  return isOp(line, "SYMBOL") && num(line, "x") == 16 && num(line, "y") == 666 &&
-         num(line, "colour") == 0;
-}
-bool isWaitAnyKeyBox(const std::string& line) {
-  return isOp(line, "LINE") && num(line, "x1") == 96 && num(line, "y1") == 657 &&
-         num(line, "x2") == 400 && num(line, "fill") == 4;
-}
-
-std::string repeat(const std::string& key, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += key + " ";
-  return s;
-}
-
-// What a screen drew from the key that entered it (the `enterKey`-th key of
-// the run) until its sub-menu line was drawn again, and the keys it took.
-struct Visit {
-  std::vector<std::string> lines;
-  int keys = 0;
-  bool ended = false;
-};
-
-Visit visitFrom(const std::vector<std::string>& trace, int enterKey) {
-  Visit v;
-  int seen = 0;
-  for (const std::string& line : trace) {
-    if (isKey(line)) {
-      ++seen;
-      if (seen > enterKey) ++v.keys;
-      if (seen <= enterKey) continue;
-    }
-    if (seen < enterKey) continue;
-    if (isSubMenuLine(line)) {
-      v.ended = true;
-      break;
-    }
-    v.lines.push_back(line);
-  }
-  return v;
-}
-
-// The texts of the SYMBOLs that follow line i, up to the next other op.
-std::string textAfter(const std::vector<std::string>& lines, size_t i) {
-  std::string s;
-  for (++i; i < lines.size() && isOp(lines[i], "SYMBOL"); ++i) s += text(lines[i], "text");
-  return s;
-}
-
-// The KEY-free drawing of a visit, to compare two visits. The pen width is
-// left out: a screen that sets its width after its first lines draws those
-// at the width the screen before it left.
-std::vector<std::string> drawing(const Visit& v) {
-  std::vector<std::string> out;
-  for (std::string line : v.lines) {
-    if (isKey(line)) continue;
-    size_t at = line.find(",\"width\":");
-    if (at != std::string::npos) line.erase(at, line.find_first_of(",}", at + 1) - at);
-    out.push_back(line);
-  }
-  return out;
-}
-
-std::vector<std::string> symbolsAt(const std::vector<std::string>& lines, const std::string& what) {
-  std::vector<std::string> out;
-  for (const std::string& line : lines)
-    if (isOp(line, "SYMBOL") && text(line, "text") == what) out.push_back(line);
-  return out;
-}
+using namespace screen_visits;
 
 // ---- every screen: its key waits, no runtime error, a second visit alike ----
 
@@ -113,20 +41,7 @@ TEST(KelvaroCh45Screens, TakeTheirKeysEndWithoutAWaitAndRepeatExactly) {
   };
   for (const ScreenCase& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string item = std::to_string(c.item);
-    HeadlessRun run = runHeadless<TriangleLessons>(std::to_string(c.chapter) + " Enter " + item +
-                                                   " Enter " + c.keys + item + " Enter " + c.keys);
-    ASSERT_EQ(run.status, 0);
-    int taken = static_cast<int>(rt::parseKeys(c.keys).size());
-    Visit first = visitFrom(run.trace, 4);
-    EXPECT_TRUE(first.ended);
-    EXPECT_EQ(first.keys, taken);
-    int waits = 0;
-    for (const std::string& line : first.lines) waits += isWaitAnyKeyBox(line);
-    EXPECT_EQ(waits, c.waitAnyKeys);
-    Visit second = visitFrom(run.trace, 4 + taken + 2);
-    EXPECT_TRUE(second.ended);
-    EXPECT_EQ(drawing(second), drawing(first));
+    expectVisits(visitTwice<TriangleLessons>(c.chapter, c.item, c.keys), c.waitAnyKeys);
   }
 }
 
