@@ -3,6 +3,7 @@
 // end item is started again on the keys still left, so every key is used.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,6 +55,51 @@ TEST(MenuSoak, RandomKeysNeverEndInAnError) {
     soak<SpecialLessons>("Orbanet", seed);
     soak<AreaLessons>("Dravolin", seed);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Every screen of every program entered from its chapter's sub-menu and
+// then given random keys: whatever the keys do there, no run ends in the
+// error screen.
+struct ProgramScreens {
+  const char* name;
+  std::function<HeadlessRun(const std::string&, uint32_t)> run;
+  std::vector<int> screens;  // per chapter, in the main menu's order
+};
+
+template <class Lessons>
+ProgramScreens programScreens(const char* name, std::vector<int> screens) {
+  return {name, [](const std::string& keys, uint32_t seed) { return runHeadless<Lessons>(keys, seed); },
+          std::move(screens)};
+}
+
+// A menu number as key tokens ("10" is "1 0").
+std::string typed(int n) {
+  std::string s;
+  for (char c : std::to_string(n)) s += std::string(1, c) + " ";
+  return s + "Enter ";
+}
+
+TEST(ScreenSoak, EveryScreenTakesRandomKeysWithoutAnError) {
+  const std::vector<ProgramScreens> programs = {
+      programScreens<TriangleLessons>("Kelvaro", {7, 4, 8, 7, 2}),
+      programScreens<ParallelogramLessons>("Sindrel", {6, 2, 9, 3}),
+      programScreens<SpecialLessons>("Orbanet", {5, 10, 5}),
+      programScreens<AreaLessons>("Dravolin", {7, 4, 6, 4}),
+  };
+  uint32_t seed = 100;
+  for (const ProgramScreens& program : programs)
+    for (size_t chapter = 0; chapter < program.screens.size(); ++chapter)
+      for (int item = 1; item <= program.screens[chapter]; ++item) {
+        ++seed;
+        std::string script = typed(static_cast<int>(chapter) + 1) + typed(item);
+        for (const std::string& key : randomKeys(seed, 150)) script += key + " ";
+        HeadlessRun run = program.run(script, seed);
+        EXPECT_EQ(run.status, 0) << program.name << " chapter " << chapter + 1 << " item " << item;
+      }
 }
 
 }  // namespace
