@@ -1,5 +1,5 @@
-// Dravolin's main-menu table, chapter entries, goal screen and sub-menus.
-// A sub-menu item without its screen yet comes straight back to its prompt.
+// Dravolin's main-menu table, chapter entries, goal screen and chapter 1's
+// sub-menu; every item of a sub-menu but its last opens a screen.
 #include "lessons/area/lessons.h"
 
 AreaLessons::AreaLessons(rt::Runtime& runtime) : LessonScreens(runtime, "Dravolin") {
