@@ -381,9 +381,9 @@ TEST(OrbanetCh12Screens, BoxesThatOpenTheirLineStandAtTheMargin) {
   EXPECT_EQ(q4[2].y1, 393);
 }
 
-// ---- marks: where the Parts put them, in their colours ----
+// ---- marks: where each screen puts them, in their colours ----
 
-TEST(OrbanetCh12Screens, MarksStandWhereTheirPartsPutThem) {
+TEST(OrbanetCh12Screens, MarksStandWhereTheirScreensPutThem) {
   // Example 1: the right angle at A, the double heads on AB, the head on AD.
   Trace rect = stepOf(run(screenKeys(1, 3, kScreens[2].keys)).trace, 1);
   EXPECT_TRUE(hasPolyline(rect, {{870, 240}, {870, 270}, {840, 270}}, 3));
@@ -505,7 +505,7 @@ TEST(OrbanetTapes, TheOverlapIsFilledStrictlyBetween22And158Degrees) {
   struct Case {
     std::string keys;
     bool filled;
-    Points corners;  // slots 11 to 14; NaN where the Part names no value
+    Points corners;  // slots 11 to 14; NaN where no value is checked
   };
   for (const Case& c : {
            Case{"", false, {}},
