@@ -100,7 +100,7 @@ std::vector<std::string> boxTexts(const Trace& t, double y, double haba) {
   return out;
 }
 
-// Marks counted by what the Parts name: a tick or an arrowhead's wing (a
+// Marks counted by what each screen draws: a tick or an arrowhead's wing (a
 // segment of that colour and length), an arc (an open circle of that
 // colour and radius), a filled sector (its fill and radius), a filled
 // triangle (fill 13).
