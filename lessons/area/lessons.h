@@ -51,8 +51,6 @@ class AreaLessons : public LessonScreens {
   void AreaCh1S7BaseFigure();
 
  public:
-  // (end of this section)
-
 
   // ---- chapters 2 to 4: the problem pages (problems*.cpp) ----
   // Chapter 2, basic problems (problems_basic.cpp).
@@ -99,6 +97,4 @@ class AreaLessons : public LessonScreens {
   void AreaCh4S2Figure();
   void AreaCh4S3Figure();
   void AreaCh4S4Figure();  // a key wait between its two halves
-
-  // (end of this section)
 };

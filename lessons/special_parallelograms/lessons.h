@@ -71,9 +71,6 @@ class SpecialLessons : public LessonScreens {
   void OppositePairsProof(const std::function<void()>& figure, const PairProof& proof,
                           const std::function<void()>& closing);
 
-  // (end of this section)
-
-
   // ---- chapter 2, items 6 to 10, and chapter 3 (chapter2_map*.cpp, chapter3*.cpp) ----
   // The four quadrilaterals of question 6, each on the frame the caller has
   // just set; the arrow anchors of question 6 go to U(), V().
@@ -141,6 +138,4 @@ class SpecialLessons : public LessonScreens {
   void Overwrite(int k, const std::string& old, const std::string& replacement);
   // A blanking box from the place kept at k to (x2, y2), then the new words there.
   void BlankAndWrite(int k, float x2, float y2, const std::string& replacement);
-
-  // (end of this section)
 };
