@@ -347,3 +347,9 @@ void LessonScreens::RayPoint(int slot, float degrees, float length, float& x, fl
 float LessonScreens::Distance(int p, int q) {
   return std::sqrt((X_A(q) - X_A(p)) * (X_A(q) - X_A(p)) + (Y_A(q) - Y_A(p)) * (Y_A(q) - Y_A(p)));
 }
+
+void LessonScreens::MirroredAngles(int k) {
+  R_A(k + 1) = 180 - R_A(k);
+  R_A(k + 2) = 180 + R_A(k);
+  R_A(k + 3) = 360 - R_A(k);
+}

@@ -57,6 +57,8 @@
 //               IntersectionInto(s,a,b,c,d)  LineIntersection of ab and cd
 //               FootInto(s,a,b,c)      FootOfPerpendicular from c to ab
 //               RayPoint(s,deg,len,x,y), Distance(p,q)
+//               MirroredAngles(k)      R(k+1..k+3) = 180-R(k), 180+R(k), 360-R(k):
+//                                      the four corners of a strip about a centre
 //
 // Every verb sets the framework's variables for its one call right before
 // it, as a screen's script would; none sets what a screen leaves inherited
@@ -177,6 +179,9 @@ class LessonScreens : public Framework {
   // the rightward direction, into (x, y).
   void RayPoint(int slot, float degrees, float length, float& x, float& y);
   float Distance(int p, int q);
+  // R(k + 1), R(k + 2), R(k + 3) from the angle R(k) in degrees: its
+  // mirror images 180 - R(k), 180 + R(k), 360 - R(k).
+  void MirroredAngles(int k);
 
   // Where the last NewLine or TextLine started.
   float lineStartX = 0, lineStartY = 0;

@@ -88,13 +88,9 @@ void ParallelogramLessons::ParallelogramCh1S1StripSetup() {
   SETDRAWWIDTH(5);
   R1 = SIZE * 10;
   R_A(1) = 15;
-  R_A(2) = 180 - R_A(1);
-  R_A(3) = 180 + R_A(1);
-  R_A(4) = 360 - R_A(1);
+  MirroredAngles(1);
   R_A(5) = 10;
-  R_A(6) = 180 - R_A(5);
-  R_A(7) = 180 + R_A(5);
-  R_A(8) = 360 - R_A(5);
+  MirroredAngles(5);
   // The fixed strip: R(1)..R(4) become radians for its corners ...
   for (int k = 1; k <= 4; ++k) {
     R_A(k) = R_A(k) * PI / 180;

@@ -27,12 +27,8 @@ void SpecialLessons::SpecialCh1S1TapeSetup() {
   SETDRAWWIDTH(5);
   R1 = SIZE * 10;
   R_A(1) = 15;
-  R_A(2) = 180 - R_A(1);
-  R_A(3) = 180 + R_A(1);
-  R_A(4) = 360 - R_A(1);
-  R_A(6) = 180 - R_A(5);
-  R_A(7) = 180 + R_A(5);
-  R_A(8) = 360 - R_A(5);
+  MirroredAngles(1);
+  MirroredAngles(5);
   for (II = 1; II <= 4; II = II + 1) R_A(II) = R_A(II) * PI / 180;
   placeOnCircle(*this, 1);
   // The turning tape's base angles, in degrees, for the key loop's turns.
