@@ -134,6 +134,8 @@ Runtime::Runtime(int width, int height, std::vector<int> keys) {
 }
 
 Runtime::~Runtime() {
+  if (hintedText_) cairo_font_options_destroy(hintedText_);
+  if (plainText_) cairo_font_options_destroy(plainText_);
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
 }
@@ -144,13 +146,17 @@ void Runtime::init(int width, int height) {
   surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w_, h_);
   cr_ = cairo_create(surface_);
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_t* fo = cairo_font_options_create();
-  cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_NONE);
-  // Each face says whether it is hinted (fonts.cpp).
-  cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_DEFAULT);
-  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
-  cairo_set_font_options(cr_, fo);
-  cairo_font_options_destroy(fo);
+  // Small Gothic text (the prompts) is hinted to whole pixels, which keeps
+  // the strokes of dense characters apart; large text needs no hints, and
+  // hinting its glyphs would cost more than drawing them.
+  for (bool hinted : {false, true}) {
+    cairo_font_options_t*& fo = hinted ? hintedText_ : plainText_;
+    if (!fo) fo = cairo_font_options_create();
+    cairo_font_options_set_antialias(fo, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(fo, hinted ? CAIRO_HINT_STYLE_FULL : CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+  }
+  cairo_set_font_options(cr_, plainText_);
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
   setColour(cr_, 15);
@@ -328,6 +334,8 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   cairo_t* cr = pen(colour);
   applyFont();
   double h = std::max(1.0f, std::round(mh)), v = std::max(1.0f, std::round(mv));
+  bool gothic = fontName_ != "Times New Roman" && fontName_ != "MT Extra";
+  cairo_set_font_options(cr, gothic && fontSize_ * std::max(h, v) <= kHintedPixels ? hintedText_ : plainText_);
   // The serif face's cell is narrower than its size and its baseline lies
   // lower, so that its italic letters, drawn small and magnified, stand on
   // the Gothic text's baseline at the widths of the Gothic cells.

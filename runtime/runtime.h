@@ -20,6 +20,7 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_font_options cairo_font_options_t;
 
 namespace rt {
 
@@ -206,6 +207,9 @@ class Runtime {
   int w_ = 0, h_ = 0;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
+  // Gothic text up to this many pixels high is drawn hinted.
+  static constexpr double kHintedPixels = 24;
+  cairo_font_options_t *hintedText_ = nullptr, *plainText_ = nullptr;
   std::unique_ptr<Display> display_;
   Options options_;
   std::unique_ptr<OutputFile> trace_;
