@@ -36,11 +36,11 @@ AngleStyle ParallelogramLessons::ParallelogramAngle(float count, float radius, i
   return s;
 }
 
-void ParallelogramLessons::OppositeSideArrows(int colour, float size) {
+void ParallelogramLessons::OppositeSideArrows(int colour, float size, float adBc) {
   Parallel(1, 2, 2, colour, 1, 2, size);
   Parallel(4, 3, 2, colour, 1, 2, size);
-  Parallel(1, 4, 1, colour, 1, 2, size);
-  Parallel(2, 3, 1, colour, 1, 2, size);
+  Parallel(1, 4, 1, colour, 1, adBc, size);
+  Parallel(2, 3, 1, colour, 1, adBc, size);
 }
 
 void ParallelogramLessons::OppositeAngleArcs(float r1, float r2, int colour) {

@@ -159,7 +159,7 @@ void ParallelogramLessons::ParallelogramCh3S9Question2Answer() {
       [&] {
         freshFigure();
         TextLine(3, XI0, YI1 + 70, "ウ");
-        OppositeAngleArcs();
+        OppositeAngleArcs(70, 80, 5);
       },
       [&] {
         SameLine(5, "いつでも平行四辺形になる。");

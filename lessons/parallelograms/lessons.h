@@ -107,10 +107,11 @@ class ParallelogramLessons : public LessonScreens {
   void DrillTicks(int p, int q, float count);
   void DrillArcs(int vertex, int p, int q, float count);
 
-  // Marks on parallelogram ABCD (slots 1 to 4): arrowheads two on AB and
-  // DC, one on AD and BC (ratio 1:2); arcs one at A and C (radius r1), two
-  // at B and D (radius r2).
-  void OppositeSideArrows(int colour, float size);
+  // Marks on parallelogram ABCD (slots 1 to 4), the general forms of the
+  // fixed ones above (SideArrows, OppositeAngleArcs()): arrowheads two on AB
+  // and DC (ratio 1:2), one on AD and BC (ratio 1:`adBc`); arcs one at A and
+  // C (radius r1), two at B and D (radius r2).
+  void OppositeSideArrows(int colour, float size, float adBc = 2);
   void OppositeAngleArcs(float r1, float r2, int colour);
   // The usual parallelogram in a frame of 9 x 6 at SIZE 60 from (ggx, ggy),
   // drawn and lettered A to D in colour 0 (O in slot 0 when `centre`).
