@@ -18,13 +18,7 @@ void ParallelogramLessons::ParallelogramFigure(float ggx) {
   PolygonAt({1, 2, 3, 4});
 }
 
-void ParallelogramLessons::SideArrows(bool half) {
-  const float b = half ? 1 : 2;
-  Parallel(1, 2, 2, 3, 1, 2, 20);
-  Parallel(4, 3, 2, 3, 1, 2, 20);
-  Parallel(1, 4, 1, 3, 1, b, 20);
-  Parallel(2, 3, 1, 3, 1, b, 20);
-}
+void ParallelogramLessons::SideArrows(bool half) { OppositeSideArrows(3, 20, half ? 1 : 2); }
 
 void ParallelogramLessons::SideTicks(int colour) {
   Ticks(1, 2, 1, colour, 0, 18);
@@ -33,15 +27,7 @@ void ParallelogramLessons::SideTicks(int colour) {
   Ticks(2, 3, 2, colour, 0, 18);
 }
 
-void ParallelogramLessons::OppositeAngleArcs() {
-  AngleStyle one = Arcs(1, 70, 5);
-  AngleStyle two = Arcs(2, 80, 5);
-  one.labelColour = two.labelColour = 3;
-  AngleAt(1, 2, 4, one);  // ∠BAD
-  AngleAt(3, 4, 2, one);  // ∠DCB
-  AngleAt(2, 3, 1, two);  // ∠ABC
-  AngleAt(4, 1, 3, two);  // ∠CDA
-}
+void ParallelogramLessons::OppositeAngleArcs() { OppositeAngleArcs(70, 80, 5); }
 
 void ParallelogramLessons::HalfDiagonalTicks(int colour) {
   Ticks(0, 1, 3, colour, -30, 18);

@@ -59,9 +59,6 @@ class ParallelogramLessons : public LessonScreens {
   // A filled equal-angle sector without a label (letter colour 3).
   static AngleStyle EqualSector(float radius, int fill, int border = 0);
 
-  // (end of this section)
-
-
   // ---- chapters 3 and 4 (chapter3*.cpp, chapter4*.cpp) ----
   void ParallelogramCh3S1SwingLinkage();
   void ParallelogramCh3S2OppositeSidesProof();
@@ -138,6 +135,4 @@ class ParallelogramLessons : public LessonScreens {
   void AecfDiagonalProof(const std::string& sign, const std::string& closing);
   // The diagonal AC and "O" (or, with `halves`, the ticks on AO and OC).
   void AecfDiagonalAC(bool halves);
-
-  // (end of this section)
 };
