@@ -143,6 +143,12 @@ class Tour {
       screen_.pop_front();
       return;
     }
+    // The next-step prompt (its box is filled in colour 12) ends a drill
+    // on "1".
+    if (runtime_->pixel(100, 660) == 12) {
+      type(1);
+      return;
+    }
     pending_.push_back(turn_++ % 2 == 0 ? int{'1'} : int{rt::kEnter});
   }
 
