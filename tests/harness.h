@@ -1,6 +1,7 @@
 // Runs a lesson set headless on a key script and keeps what it drew.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,11 +46,23 @@ inline std::vector<std::string> afterKey(const std::vector<std::string>& trace, 
   return out;
 }
 
+// A rectangle of the page: x1 <= x < x2, y1 <= y < y2.
+struct PageRegion {
+  int x1, y1, x2, y2;
+};
+
+// How many pixels of `regions` differ between two pages.
+inline int differingPixels(const rt::Runtime& a, const rt::Runtime& b,
+                           std::initializer_list<PageRegion> regions) {
+  int differ = 0;
+  for (const PageRegion& r : regions)
+    for (int y = r.y1; y < r.y2; ++y)
+      for (int x = r.x1; x < r.x2; ++x) differ += a.pixel(x, y) != b.pixel(x, y);
+  return differ;
+}
+
 // How many pixels of the two runs' pages differ.
 inline int differingPixels(const HeadlessRun& a, const HeadlessRun& b) {
-  int differ = 0;
-  for (int y = 0; y < a.runtime->height(); ++y)
-    for (int x = 0; x < a.runtime->width(); ++x)
-      differ += a.runtime->pixel(x, y) != b.runtime->pixel(x, y);
-  return differ;
+  return differingPixels(*a.runtime, *b.runtime,
+                         {{0, 0, a.runtime->width(), a.runtime->height()}});
 }

@@ -346,25 +346,11 @@ struct Piece {
   float gap = 0;
 };
 
-struct Region {
-  int x1, y1, x2, y2;
-};
-
-// Pixels of `regions` that differ between two pages.
-int differingPixels(const rt::Runtime& a, const rt::Runtime& b,
-                    std::initializer_list<Region> regions) {
-  int differ = 0;
-  for (const Region& r : regions)
-    for (int y = r.y1; y < r.y2; ++y)
-      for (int x = r.x1; x < r.x2; ++x) differ += a.pixel(x, y) != b.pixel(x, y);
-  return differ;
-}
-
 TEST(OrbanetCh3Revisions, RewrittenLinesEqualAFreshDrawingOfTheNewWording) {
   struct Case {
     const char* name;
     int item, keys;
-    std::initializer_list<Region> regions;
+    std::initializer_list<PageRegion> regions;
     std::vector<Piece> wording;  // as the lines end up
   };
   const Case cases[] = {

@@ -10,23 +10,20 @@
 #include "lessons/parallelograms/lessons.h"
 #include "tests/framework/trace_ops.h"
 #include "tests/harness.h"
+#include "tests/lessons/screen_visits.h"
 
 namespace {
 
 using Trace = std::vector<std::string>;
 using trace_ops::num;
 using trace_ops::text;
+using screen_visits::drawing;
+using screen_visits::isOp;
+using screen_visits::isSubMenuLine;
+using screen_visits::isWaitAnyKeyBox;
+using screen_visits::Visit;
+using screen_visits::visitFrom;
 
-bool isOp(const std::string& line, const std::string& op) {
-  return line.rfind("{\"op\":\"" + op + "\"", 0) == 0;
-}
-bool isKey(const std::string& line) { return isOp(line, "KEY"); }
-bool isSubMenuLine(const std::string& l) {
-  return isOp(l, "SYMBOL") && num(l, "x") == 16 && num(l, "y") == 666 && num(l, "colour") == 0;
-}
-bool isWaitBox(const std::string& l) {
-  return isOp(l, "LINE") && num(l, "x1") == 96 && num(l, "y1") == 657 && num(l, "fill") == 4;
-}
 bool filled(const std::string& l) { return l.find("\"filled\":true") != std::string::npos; }
 bool near(double a, double b, double tolerance = 0.05) { return std::fabs(a - b) <= tolerance; }
 
@@ -34,29 +31,6 @@ std::string repeat(const std::string& key, int n) {
   std::string s;
   for (int i = 0; i < n; ++i) s += " " + key;
   return s;
-}
-
-// The drawing from the `key`-th key of a run up to the next sub-menu line.
-struct Visit {
-  Trace lines;
-  bool ended = false;
-};
-Visit visitFrom(const Trace& t, int key) {
-  Visit v;
-  int seen = 0;
-  for (const std::string& l : t) {
-    if (isKey(l)) {
-      ++seen;
-      continue;
-    }
-    if (seen < key) continue;
-    if (isSubMenuLine(l)) {
-      v.ended = true;
-      break;
-    }
-    v.lines.push_back(l);
-  }
-  return v;
 }
 
 // The glyphs of colour `colour` on the text line at `y`, in drawing order,
@@ -286,19 +260,6 @@ const std::vector<Screen>& screens() {
   return all;
 }
 
-// A visit's drawing without the pen widths: what runs before a screen sets
-// its width (the prompt's erasing, a first mark) takes the width the screen
-// before it left.
-Trace drawing(const Visit& v) {
-  Trace out;
-  for (std::string l : v.lines) {
-    const size_t at = l.find(",\"width\":");
-    if (at != std::string::npos) l.erase(at, l.find_first_of(",}", at + 1) - at);
-    out.push_back(l);
-  }
-  return out;
-}
-
 std::string visitKeys(const Screen& s) { return std::to_string(s.item) + " Enter" + s.play; }
 
 TEST(SindrelCh12Screens, EachScreenDrawsWhatItsScriptNamesThenShowsItsMenuAgain) {
@@ -310,7 +271,7 @@ TEST(SindrelCh12Screens, EachScreenDrawsWhatItsScriptNamesThenShowsItsMenuAgain)
     const Visit v = visitFrom(r.trace, 4);
     EXPECT_TRUE(v.ended);
     int waits = 0;
-    for (const std::string& l : v.lines) waits += isWaitBox(l);
+    for (const std::string& l : v.lines) waits += isWaitAnyKeyBox(l);
     EXPECT_EQ(waits, s.waits);
 
     for (const Line& line : s.lines) {
@@ -380,7 +341,7 @@ TEST(SindrelFrame, EachChapterShowsItsGoalOnceThenItsSubMenu) {
     for (const std::string& l : v.lines) {
       clear = clear || (isOp(l, "LINE") && num(l, "form") == 2 && num(l, "x2") == 1760 &&
                         num(l, "y2") == 1800 && num(l, "fill") == 15);
-      waits += isWaitBox(l);
+      waits += isWaitAnyKeyBox(l);
     }
     EXPECT_TRUE(clear);
     EXPECT_EQ(waits, 0);
