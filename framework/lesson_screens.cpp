@@ -25,8 +25,9 @@ void LessonScreens::MotionPause(const std::string& hint) {
   }
 }
 
-void LessonScreens::TurnKey(float step, float x, float y, float w, float h) {
-  AA_S = "←→動く；１終了";
+void LessonScreens::TurnKey(float step, float x, float y, float w, float h,
+                            const std::string& hint) {
+  AA_S = hint;
   PauseWithMessage();
   if (I_S == "1") {
     AINP = 1;

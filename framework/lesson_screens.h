@@ -8,7 +8,8 @@
 //               MotionPause(hint)      a motion loop's key: hint, key; "1" sets
 //                                      AINP = 1, any other key erases the figure
 //                                      area GX1,GY1 - GX2,GY2+50
-//               TurnKey(step,x,y,w,h)  a turning loop's key: "←→動く；１終了";
+//               TurnKey(step,x,y,w,h[,hint])  a turning loop's key: the hint
+//                                      ("←→動く；１終了" unless given);
 //                                      "1" sets AINP = 1, any other key erases
 //                                      the box (x,y) w x h; codes 28 and 29 take
 //                                      KAKUDO down and up by step, held in 0-180
@@ -99,7 +100,8 @@ class LessonScreens : public Framework {
   // ---- pacing ----
   void Steps(std::initializer_list<std::function<void()>> steps);
   void MotionPause(const std::string& hint);
-  void TurnKey(float step, float x, float y, float w, float h);
+  void TurnKey(float step, float x, float y, float w, float h,
+               const std::string& hint = "←→動く；１終了");
 
   // ---- page and figure frame ----
   void ScreenClear(float width = 1600) { ClearPage(width, 1800); }

@@ -71,13 +71,8 @@ void SpecialLessons::SpecialCh1S1CrossedTapes() {
         SpecialCh1S1TapeSetup();
         while (AINP != 1) {
           SpecialCh1S1TapeDraw();
-          AA_S = "←→動く；１終了 2幅同 3幅違";
-          PauseWithMessage();
-          if (I_S == "1") {
-            AINP = 1;
-          } else {
-            EraseBox(GX1 - 80, GY1 - 50, GX1 - 80 + (GX2 + 100), GY1 - 50 + (GY2 + 50));
-          }
+          TurnKey(5, GX1 - 80, GY1 - 50, GX2 + 100, GY2 + 50, "←→動く；１終了 2幅同 3幅違");
+          // The widths: "2" equal, "3" unequal.
           if (I_S == "2") {
             R_A(5) = 15;
             SpecialCh1S1TapeSetup();
@@ -85,13 +80,6 @@ void SpecialLessons::SpecialCh1S1CrossedTapes() {
           if (I_S == "3") {
             R_A(5) = 10;
             SpecialCh1S1TapeSetup();
-          }
-          if (I_S == CHR(28)) KAKUDO = KAKUDO - 5;
-          if (I_S == CHR(29)) KAKUDO = KAKUDO + 5;
-          if (KAKUDO > 180) {
-            KAKUDO = 180;
-          } else if (KAKUDO < 0) {
-            KAKUDO = 0;
           }
           for (II = 5; II <= 8; II = II + 1) R_A(II) = (R_A(II - 4) + KAKUDO) * PI / 180;
           placeOnCircle(*this, 5);
