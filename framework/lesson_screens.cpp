@@ -15,25 +15,21 @@ void LessonScreens::Steps(std::initializer_list<std::function<void()>> steps) {
   }
 }
 
-void LessonScreens::MotionPause(const std::string& hint) {
+void LessonScreens::MotionKey(const std::string& hint, float x1, float y1, float x2, float y2) {
   AA_S = hint;
   PauseWithMessage();
   if (I_S == "1") {
     AINP = 1;
   } else {
-    EraseBox(GX1, GY1, GX2, GY2 + 50);
+    EraseBox(x1, y1, x2, y2);
   }
 }
 
+void LessonScreens::MotionPause(const std::string& hint) { MotionKey(hint, GX1, GY1, GX2, GY2 + 50); }
+
 void LessonScreens::TurnKey(float step, float x, float y, float w, float h,
                             const std::string& hint) {
-  AA_S = hint;
-  PauseWithMessage();
-  if (I_S == "1") {
-    AINP = 1;
-  } else {
-    LINE(x, y, w, h, 15, 2, 15, true);
-  }
+  MotionKey(hint, x, y, x + w, y + h);
   if (I_S == CHR(28)) KAKUDO = KAKUDO - step;
   if (I_S == CHR(29)) KAKUDO = KAKUDO + step;
   if (KAKUDO > 180) {

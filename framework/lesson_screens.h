@@ -5,9 +5,11 @@
 //
 //   pacing      Steps({...})           one lambda a step; a WaitAnyKey between
 //                                      two steps, none after the last
-//               MotionPause(hint)      a motion loop's key: hint, key; "1" sets
-//                                      AINP = 1, any other key erases the figure
-//                                      area GX1,GY1 - GX2,GY2+50
+//               MotionKey(hint,x1,y1,x2,y2)  a motion loop's key: hint, key;
+//                                      "1" sets AINP = 1, any other key erases
+//                                      the box (x1,y1)-(x2,y2)
+//               MotionPause(hint)      MotionKey on the figure area
+//                                      GX1,GY1 - GX2,GY2+50
 //               TurnKey(step,x,y,w,h[,hint])  a turning loop's key: the hint
 //                                      ("←→動く；１終了" unless given);
 //                                      "1" sets AINP = 1, any other key erases
@@ -99,6 +101,7 @@ class LessonScreens : public Framework {
  protected:
   // ---- pacing ----
   void Steps(std::initializer_list<std::function<void()>> steps);
+  void MotionKey(const std::string& hint, float x1, float y1, float x2, float y2);
   void MotionPause(const std::string& hint);
   void TurnKey(float step, float x, float y, float w, float h,
                const std::string& hint = "←→動く；１終了");

@@ -103,13 +103,7 @@ void ParallelogramLessons::ParallelogramCh3S1SwingLinkage() {
           Segment(2, 4, 3);
           Segment(5, 6, 3);
           SETDRAWWIDTH(5);
-          AA_S = "１で次のステップ。他のキーで動かす。";
-          PauseWithMessage();
-          if (I_S == "1") {
-            AINP = 1;
-          } else {
-            EraseBox(GX1 - 10, GY1 - 10, GX2, GY2);
-          }
+          MotionKey("１で次のステップ。他のキーで動かす。", GX1 - 10, GY1 - 10, GX2, GY2);
           if (AINP != 1) KAKUDO = KAKUDO + DK;
           if (KAKUDO < KAKUDO1) {
             KAKUDO = KAKUDO1;
