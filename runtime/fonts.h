@@ -27,6 +27,8 @@ class FontBook {
   // The face for a lesson font name ("ゴシック", "ｺﾞｼｯｸ", "Times New Roman",
   // "MT Extra"; any other name falls back to the Gothic face).
   cairo_font_face_t* face(const std::string& name, bool bold, bool italic);
+  // Whether a lesson font name maps to the Gothic face.
+  static bool isGothic(const std::string& name) { return familyOf(name) == kGothic; }
 
  private:
   enum Family { kGothic, kSerif, kScript };

@@ -334,8 +334,8 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   cairo_t* cr = pen(colour);
   applyFont();
   double h = std::max(1.0f, std::round(mh)), v = std::max(1.0f, std::round(mv));
-  bool gothic = fontName_ != "Times New Roman" && fontName_ != "MT Extra";
-  cairo_set_font_options(cr, gothic && fontSize_ * std::max(h, v) <= kHintedPixels ? hintedText_ : plainText_);
+  bool hinted = FontBook::isGothic(fontName_) && fontSize_ * std::max(h, v) <= kHintedPixels;
+  cairo_set_font_options(cr, hinted ? hintedText_ : plainText_);
   // The serif face's cell is narrower than its size and its baseline lies
   // lower, so that its italic letters, drawn small and magnified, stand on
   // the Gothic text's baseline at the widths of the Gothic cells.
