@@ -123,10 +123,8 @@ cairo_font_face_t* FontBook::load(Family f, bool bold, bool italic) {
   FcPatternAddString(pat, FC_FILE, reinterpret_cast<const FcChar8*>(file.c_str()));
   FcPatternAddInteger(pat, FC_INDEX, 0);
   FcPatternAddBool(pat, FC_ANTIALIAS, FcFalse);
-  // The Gothic face's own hints fit its strokes to whole pixels, so the
-  // 16-pixel prompt text keeps the strokes of dense characters apart.
-  FcPatternAddBool(pat, FC_HINTING, f == kGothic ? FcTrue : FcFalse);
-  if (f == kGothic) FcPatternAddInteger(pat, FC_HINT_STYLE, FC_HINT_FULL);
+  // Whether a text is hinted is the runtime's choice at each drawing
+  // (small Gothic text only).
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pat);
   FcPatternDestroy(pat);
   unsigned synth = 0;
