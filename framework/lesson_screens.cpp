@@ -350,3 +350,8 @@ void LessonScreens::MirroredAngles(int k) {
   R_A(k + 2) = 180 + R_A(k);
   R_A(k + 3) = 360 - R_A(k);
 }
+
+void LessonScreens::TurnedPoint(int slot, int centre, float radians, float radius) {
+  X_A(slot) = X_A(centre) + radius * std::cos(radians);
+  Y_A(slot) = Y_A(centre) - radius * std::sin(radians);
+}

@@ -60,6 +60,8 @@
 //               IntersectionInto(s,a,b,c,d)  LineIntersection of ab and cd
 //               FootInto(s,a,b,c)      FootOfPerpendicular from c to ab
 //               RayPoint(s,deg,len,x,y), Distance(p,q)
+//               TurnedPoint(s,centre,rad,r)  the point r from `centre` at rad
+//                                      radians anticlockwise, into slot s
 //               MirroredAngles(k)      R(k+1..k+3) = 180-R(k), 180+R(k), 360-R(k):
 //                                      the four corners of a strip about a centre
 //
@@ -184,6 +186,9 @@ class LessonScreens : public Framework {
   // the rightward direction, into (x, y).
   void RayPoint(int slot, float degrees, float length, float& x, float& y);
   float Distance(int p, int q);
+  // Slot `slot`: the point `radius` pixels from slot `centre` at `radians`
+  // anticlockwise on the screen from the rightward direction.
+  void TurnedPoint(int slot, int centre, float radians, float radius);
   // R(k + 1), R(k + 2), R(k + 3) from the angle R(k) in degrees: its
   // mirror images 180 - R(k), 180 + R(k), 360 - R(k).
   void MirroredAngles(int k);

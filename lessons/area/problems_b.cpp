@@ -37,10 +37,8 @@ void AreaLessons::AreaCh4S1Figure() {
   B1 = 24;
   R1 = 9;
   R2 = 3;
-  X_A(7) = X_A(2) + R1 * SIZE * std::cos(B1 * PI / 180);
-  Y_A(7) = Y_A(2) - R1 * SIZE * std::sin(B1 * PI / 180);
-  X_A(4) = X_A(2) + R2 * SIZE * std::cos(B1 * PI / 180);
-  Y_A(4) = Y_A(2) - R2 * SIZE * std::sin(B1 * PI / 180);
+  TurnedPoint(7, 2, B1 * PI / 180, R1 * SIZE);
+  TurnedPoint(4, 2, B1 * PI / 180, R2 * SIZE);
   X_A(5) = 2 * X_A(4) - X_A(2);
   Y_A(5) = Y_A(2);
   FootInto(6, 2, 4, 5);
@@ -124,8 +122,7 @@ void AreaLessons::AreaCh4S2Figure() {
   ZX1 = X_A(1);
   ZY1 = Y_A(1);
   RayDirection();
-  X_A(7) = X_A(5) + 1.5f * SIZE * std::cos(HHP);
-  Y_A(7) = Y_A(5) - 1.5f * SIZE * std::sin(HHP);
+  TurnedPoint(7, 5, HHP, 1.5f * SIZE);
   CCC1 = 7;
   TrianglePolygon(1, 2, 3, 7);
   Segment(6, 7, 0);

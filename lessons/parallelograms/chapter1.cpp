@@ -59,13 +59,6 @@ AngleStyle ParallelogramLessons::EqualSector(float radius, int fill, int border)
   return s;
 }
 
-// ---- turning ----
-
-void ParallelogramLessons::TurnedPoint(int slot, float radians, float radius) {
-  X_A(slot) = X_A(0) + radius * std::cos(radians);
-  Y_A(slot) = Y_A(0) - radius * std::sin(radians);
-}
-
 // ---- screen 1: strips that cross, and the definition ----
 
 void ParallelogramLessons::ParallelogramCh1S1StripSetup() {
@@ -80,14 +73,14 @@ void ParallelogramLessons::ParallelogramCh1S1StripSetup() {
   // The fixed strip: R(1)..R(4) become radians for its corners ...
   for (int k = 1; k <= 4; ++k) {
     R_A(k) = R_A(k) * PI / 180;
-    TurnedPoint(k, R_A(k), R1);
+    TurnedPoint(k, 0, R_A(k), R1);
   }
   // ... then hold the turning strip's base angles in degrees, while
   // R(5)..R(8) hold its corners' angles in radians.
   for (int k = 1; k <= 4; ++k) R_A(k) = R_A(k + 4);
   for (int k = 5; k <= 8; ++k) {
     R_A(k) = R_A(k) * PI / 180;
-    TurnedPoint(k, R_A(k), R1);
+    TurnedPoint(k, 0, R_A(k), R1);
   }
 }
 
@@ -161,7 +154,7 @@ void ParallelogramLessons::ParallelogramCh1S1StripOverlap() {
           // The turning strip's corners: base angles in degrees, placed in radians.
           for (int k = 1; k <= 4; ++k) {
             R_A(k + 4) = (R_A(k) + KAKUDO) * PI / 180;
-            TurnedPoint(k + 4, R_A(k + 4), R1);
+            TurnedPoint(k + 4, 0, R_A(k + 4), R1);
           }
         }
       },
@@ -198,7 +191,7 @@ void ParallelogramLessons::ParallelogramCh1S2HalfTurn() {
   // (slots 5..8) from its angle in degrees in R(k).
   const auto placeVertices = [&](int first) {
     for (int k = first; k < first + 4; ++k)
-      TurnedPoint(k, R_A(k) * PI / 180, (k - first) % 2 == 0 ? R1 : R2);
+      TurnedPoint(k, 0, R_A(k) * PI / 180, (k - first) % 2 == 0 ? R1 : R2);
   };
   const AngleStyle threeArcs{.count = 3, .radius = 30, .border = 0, .fill = 7, .labelColour = 3, .label = ""};
   Steps({

@@ -58,10 +58,8 @@ void ParallelogramLessons::OppositeAngleArcs(float r1, float r2, int colour) {
 
 void ParallelogramLessons::ParallelogramCh3SwingArms() {
   R_A(1) = KAKUDO * PI / 180;
-  X_A(3) = X_A(1) + R1 * std::cos(R_A(1));
-  Y_A(3) = Y_A(1) - R1 * std::sin(R_A(1));
-  X_A(4) = X_A(2) + R1 * std::cos(R_A(1));
-  Y_A(4) = Y_A(2) - R1 * std::sin(R_A(1));
+  TurnedPoint(3, 1, R_A(1), R1);
+  TurnedPoint(4, 2, R_A(1), R1);
   X_A(5) = X_A(3) - SIZE;
   Y_A(5) = Y_A(3);
   X_A(6) = X_A(4) + SIZE;

@@ -39,8 +39,6 @@ class ParallelogramLessons : public LessonScreens {
   void ParallelogramCh1S1StripSetup();
   void ParallelogramCh1S1StripDraw();
   void ParallelogramCh1S1Figure();
-  // Slot `slot` at `radians` and `radius` pixels about O (slot 0).
-  void TurnedPoint(int slot, float radians, float radius);
   // Page clear, the frame (ggx, 100, 9 x 6, SIZE 60), the usual parallelogram
   // and ABCD with its letters in colour 0.
   void ParallelogramFigure(float ggx);

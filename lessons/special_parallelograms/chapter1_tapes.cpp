@@ -13,15 +13,9 @@
 
 #include "lessons/special_parallelograms/lessons.h"
 
-namespace {
-// The tapes' corner points from their angles R(first..first+3) in radians.
-void placeOnCircle(SpecialLessons& s, float first) {
-  for (s.II = first; s.II <= first + 3; s.II = s.II + 1) {
-    s.X_A(s.II) = s.X_A(0) + s.R1 * std::cos(s.R_A(s.II));
-    s.Y_A(s.II) = s.Y_A(0) - s.R1 * std::sin(s.R_A(s.II));
-  }
+void SpecialLessons::SpecialCh1S1TapeCorners(float first) {
+  for (II = first; II <= first + 3; II = II + 1) TurnedPoint(static_cast<int>(II), 0, R_A(II), R1);
 }
-}  // namespace
 
 void SpecialLessons::SpecialCh1S1TapeSetup() {
   SETDRAWWIDTH(5);
@@ -30,11 +24,11 @@ void SpecialLessons::SpecialCh1S1TapeSetup() {
   MirroredAngles(1);
   MirroredAngles(5);
   for (II = 1; II <= 4; II = II + 1) R_A(II) = R_A(II) * PI / 180;
-  placeOnCircle(*this, 1);
+  SpecialCh1S1TapeCorners(1);
   // The turning tape's base angles, in degrees, for the key loop's turns.
   for (II = 1; II <= 4; II = II + 1) R_A(II) = R_A(II + 4);
   for (II = 5; II <= 8; II = II + 1) R_A(II) = R_A(II) * PI / 180;
-  placeOnCircle(*this, 5);
+  SpecialCh1S1TapeCorners(5);
 }
 
 void SpecialLessons::SpecialCh1S1TapeDraw() {
@@ -82,7 +76,7 @@ void SpecialLessons::SpecialCh1S1CrossedTapes() {
             SpecialCh1S1TapeSetup();
           }
           for (II = 5; II <= 8; II = II + 1) R_A(II) = (R_A(II - 4) + KAKUDO) * PI / 180;
-          placeOnCircle(*this, 5);
+          SpecialCh1S1TapeCorners(5);
         }
       },
       [&] {

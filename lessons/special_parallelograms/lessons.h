@@ -29,6 +29,8 @@ class SpecialLessons : public LessonScreens {
   // turning one (half-angle R(5) degrees) in slots 5 to 8 at KAKUDO 0; its
   // base angles stay in R(1) to R(4). Pen width 5.
   void SpecialCh1S1TapeSetup();
+  // The tapes' corner points from their angles R(first..first+3) in radians.
+  void SpecialCh1S1TapeCorners(float first);
   // One state of the tapes: the edges, the overlap (slots 11 to 14), filled
   // strictly between 22 and 158 degrees, and the parallel marks.
   void SpecialCh1S1TapeDraw();
