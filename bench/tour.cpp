@@ -26,13 +26,15 @@ double threadCpuMs() {
 
 class Tour {
  public:
-  Tour(const TourProgram& program, const rt::Options& options) : program_(program), options_(options) {}
+  Tour(const TourProgram& program, const rt::Options& options, bool keepTraces)
+      : program_(program), options_(options), keepTraces_(keepTraces) {}
 
   TourResult run() {
     Clock::time_point start = Clock::now();
     while (!done_) {
       ++result_.runs;
       rt::Runtime runtime(options_);
+      runtime.recordTrace(keepTraces_);
       std::unique_ptr<Framework> lessons = program_.make(runtime);
       runtime_ = &runtime;
       lastTaken_.reset();
@@ -42,6 +44,7 @@ class Tour {
       runtime.setKeyWaitHook([this, start] { onKeyWait(start); });
       int status = lessons->Run();
       runtime_ = nullptr;
+      if (keepTraces_) result_.traces.push_back(runtime.trace());
       if (done_) break;
       // The run ended inside a screen: an error, or stuck.
       result_.failures.push_back(where_ + (status == 3 ? ": runtime error" : ": stuck, closed"));
@@ -154,6 +157,7 @@ class Tour {
 
   const TourProgram& program_;
   rt::Options options_;
+  bool keepTraces_;
   TourResult result_;
   rt::Runtime* runtime_ = nullptr;
   std::optional<Clock::time_point> lastTaken_;
@@ -167,6 +171,6 @@ class Tour {
 
 }  // namespace
 
-TourResult tour(const TourProgram& program, const rt::Options& options) {
-  return Tour(program, options).run();
+TourResult tour(const TourProgram& program, const rt::Options& options, bool keepTraces) {
+  return Tour(program, options, keepTraces).run();
 }

@@ -42,8 +42,10 @@ struct TourResult {
   double startupMs = -1;  // in-process start-up to the main menu's key wait
   int keys = 0, screensEntered = 0, runs = 0;
   std::vector<std::string> failures;
+  // Each run's trace, in order, when the tour was asked to keep them.
+  std::vector<std::vector<std::string>> traces;
 };
 
 // Tours the program in a headless run, or in a window when `options` asks
-// for one.
-TourResult tour(const TourProgram& program, const rt::Options& options);
+// for one; with `keepTraces` the result holds every run's trace.
+TourResult tour(const TourProgram& program, const rt::Options& options, bool keepTraces = false);
