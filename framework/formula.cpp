@@ -31,7 +31,9 @@ void Framework::DrawText() {
     }
     A_S = KLEFT(AA_S, 1);
     AA_S = KRIGHT(AA_S, LEM - 1);
-    if (A_S == "ﾀ") {
+    if (literalText_) {
+      DrawFormulaChars();
+    } else if (A_S == "ﾀ") {
       // A "ﾀ" without a partner is dropped and the rest drawn as it stands.
       N = static_cast<float>(KINSTR(AA_S, "ﾀ"));
       if (N != 0) {
@@ -104,7 +106,25 @@ void Framework::DrawFormulaChars() {
     SETDRAWWIDTH(3);
     TX = TX + advance;
   };
-  auto overline = [&](float above) {
+  // An ordinary glyph of the Gothic face, by its byte length and mode.
+  auto ordinary = [&](bool fraction) {
+    if (TA2 == 2 && fraction)
+      sizedGlyph(11, 0, 0, 3, 3, 38);
+    else if (TA2 == 2)
+      glyph(0, 0, 2, 3, 34);
+    else if (fraction)
+      glyph(0, 0, 4, 2, 32);
+    else
+      glyph(0, 0, 3, 3, 27);
+  };
+  // The open radical's overline runs from TXM to the new pen; the tall
+  // radical's is drawn over a fraction by DrawFraction itself.
+  auto overline = [&](bool fraction) {
+    float above = HROOT == 1 ? 4 : HROOT == 11 ? 6 : HROOT == 22 && !fraction ? 14 : 0;
+    if (above == 0) {
+      TXM = TX;
+      return;
+    }
     SETDRAWWIDTH(3);
     LINE(TXM, TY - above, TX, TY - above, colour);
   };
@@ -113,6 +133,13 @@ void Framework::DrawFormulaChars() {
   I = 1;
   do {
     B_S = KMID(R_S, I, 1);
+    if (literalText_) {
+      TA2 = static_cast<float>(LEN(B_S));
+      ordinary(BUN == 1);
+      overline(BUN == 1);
+      I = I + 1;
+      continue;
+    }
     if (B_S == "%") B_S = "°";
     if (B_S == "*") B_S = "×";
     if (B_S == "/") B_S = "÷";
@@ -188,26 +215,10 @@ void Framework::DrawFormulaChars() {
         glyph(-4, 0, 2, 3, 27);
       } else if (B_S == " ") {
         TX = TX + 27;
-      } else if (TA2 == 2 && fraction) {
-        sizedGlyph(11, 0, 0, 3, 3, 38);
-      } else if (TA2 == 2) {
-        glyph(0, 0, 2, 3, 34);
-      } else if (fraction) {
-        glyph(0, 0, 4, 2, 32);
       } else {
-        glyph(0, 0, 3, 3, 27);
+        ordinary(fraction);
       }
-
-      // The open radical's overline runs from TXM to the new pen; the tall
-      // radical's is drawn over a fraction by DrawFraction itself.
-      if (HROOT == 1)
-        overline(4);
-      else if (HROOT == 11)
-        overline(6);
-      else if (HROOT == 22 && !fraction)
-        overline(14);
-      else
-        TXM = TX;
+      overline(fraction);
     }
     I = I + 1;
   } while (I <= NAG);

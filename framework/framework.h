@@ -164,6 +164,12 @@ class Framework : public ProgramState {
   // The lesson set's main menu, in order; its last item is the end item.
   std::vector<MainMenuItem> mainMenuTable;
 
+ private:
+  // While set, DrawText draws every character as an ordinary glyph of the
+  // Gothic face, with none of the formula notation: the program's name in
+  // the main menu's heading is spelt as written.
+  bool literalText_ = false;
+
 
  public:
   // ---- the runtime's statements, with the calling line kept for ERL ----

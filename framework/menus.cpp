@@ -17,7 +17,11 @@ void Framework::MainMenu() {
     X = 264;
     Y = 30;
     AA_S = "＜" + TITLE_S + "　メニュー＞";
+    // The name is spelt letter for letter: its "l" and "a" are not the
+    // script ell and the italic letter of a formula.
+    literalText_ = true;
     DrawText();
+    literalText_ = false;
     for (size_t k = 1; k <= mainMenuTable.size(); ++k) {
       CCC1 = k % 2 == 1 ? 13 : 15;
       X = 44;

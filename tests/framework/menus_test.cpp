@@ -69,6 +69,29 @@ TEST_F(ChapterMenus, MissingScreensComeStraightBack) {
 
 // ---- the main menu of each program ----
 
+// The heading spells the program's name as written: every glyph of it an
+// ordinary upright glyph of the Gothic face at size 16 in colour 15, in the
+// cells of ordinary text (27 across a half-width, 34 a full-width glyph).
+void expectHeading(const std::vector<std::string>& trace, const std::string& name) {
+  std::string spelt;
+  float x = 264;
+  for (const std::string& l : only(trace, "SYMBOL")) {
+    if (field(l, "y") != "30") continue;
+    std::string text = field(l, "text");
+    bool full = text.size() > 1;
+    SCOPED_TRACE(text);
+    EXPECT_EQ(std::stof(field(l, "x")), x);
+    EXPECT_EQ(field(l, "font"), "ゴシック");
+    EXPECT_EQ(field(l, "size"), "16");
+    EXPECT_EQ(field(l, "italic"), "false");
+    EXPECT_EQ(field(l, "colour"), "15");
+    EXPECT_EQ(field(l, "mh") + "x" + field(l, "mv"), full ? "2x3" : "3x3");
+    spelt += text;
+    x += full ? 34 : 27;
+  }
+  EXPECT_EQ(spelt, "＜" + name + "　メニュー＞");
+}
+
 template <class Lessons>
 void expectMainMenu(const char* program, int items) {
   SCOPED_TRACE(program);
@@ -81,6 +104,7 @@ void expectMainMenu(const char* program, int items) {
   EXPECT_EQ(t[2], box(22, 10, 1342, 610, 15, 10, 3));
   std::vector<Glyph> drawn = glyphs(t);
   EXPECT_EQ(drawn.front(), (Glyph{264, 30, "＜", 15}));
+  expectHeading(t, program);
   std::vector<Glyph> numbers, expected;
   for (const Glyph& g : drawn)
     if (g.x == 44) numbers.push_back(g);
@@ -90,7 +114,7 @@ void expectMainMenu(const char* program, int items) {
   EXPECT_NE(std::find(drawn.begin(), drawn.end(), Glyph{816, 648, "番", 0}), drawn.end());
 }
 
-TEST(MainMenu, PanelHeadingAndAlternatingItems) {
+TEST(MainMenu, PanelHeadingSpeltAsWrittenAndAlternatingItems) {
   expectMainMenu<TriangleLessons>("Kelvaro", 8);
   expectMainMenu<ParallelogramLessons>("Sindrel", 7);
   expectMainMenu<SpecialLessons>("Orbanet", 5);
