@@ -18,26 +18,28 @@ namespace rt {
 
 namespace {
 
-// The palette. 15 is the page. Every text colour reaches a contrast ratio
-// of at least 4.5:1 on each ground the lessons put it on, so it reads on a
-// projector: dark texts on the page and on the pink answer-box fill, light
-// ones on the menu panel. Colour 9 is read both on the page and on the
-// key-wait fills 4 and 12, so it sits halfway in lightness and those fills
-// are nearly black.
+// The palette. 15 is the page. Read on a projector, every text colour
+// reaches a contrast ratio of 4.5:1 on each ground the screens draw it on:
+// dark texts on the page and on the pink answer-box fill, light ones on
+// the menu panel and on the diagram fills; colour 9, a mid-light blue, is
+// text only on the deep maroon and navy of the prompt frames, and a mark
+// on the page. Marks and outlines on the page reach 3:1. The fills shown
+// side by side (4, 6, 10, 12) keep their hues apart from one another and
+// from black.
 const uint32_t kPalette[16] = {
     0x000000,  // 0 foreground
     0x0000aa,  // 1 (never drawn)
     0x008800,  // 2 (never drawn)
     0x005878,  // 3 headings
-    0x100000,  // 4 key-wait box fill, some marks
+    0x500000,  // 4 maroon: key-wait box fill, the square region, some marks
     0x1a2fb0,  // 5 answers, typed digits
-    0xb86a00,  // 6 figure fill
+    0xa86000,  // 6 figure fill
     0x146014,  // 7 assignments
     0x555555,  // 8 (never drawn)
-    0x0373e9,  // 9 key-wait messages, some lesson lines
-    0x0a4530,  // 10 menu panel
+    0x4090f3,  // 9 key-wait messages, marks
+    0x0a5c38,  // 10 menu panel
     0x22c4c4,  // 11 figure fill
-    0x00001a,  // 12 next-step box fill
+    0x000080,  // 12 navy: next-step box fill, the rectangle region
     0xffc4e4,  // 13 odd menu items, answer-box fill, error text
     0xbebebe,  // 14 every fifth grid line
     0xffffff,  // 15 page

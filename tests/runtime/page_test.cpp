@@ -94,40 +94,6 @@ TEST(Page, ScriptEllAndItalicFacesDraw) {
   }
 }
 
-// Relative luminance contrast of two palette colours (1:1 to 21:1).
-double contrast(const rt::Runtime& r, int a, int b) {
-  auto luminance = [&](int colour) {
-    uint32_t c = r.rgb(colour);
-    double sum = 0;
-    for (auto [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
-      double v = ((c >> shift) & 255) / 255.0;
-      sum += weight * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
-    }
-    return sum;
-  };
-  double la = luminance(a), lb = luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-TEST(Palette, EveryTextPairReadsOnAProjector) {
-  rt::Runtime r(1, 1);
-  struct Pair {
-    int text, ground;
-    double least;
-  };
-  // The small prompt texts and the sub-menu lines aim higher where the
-  // colour has no second ground.
-  const Pair pairs[] = {
-      {0, 15, 7},   {3, 15, 7},   {5, 15, 7},    {7, 15, 7},  {9, 15, 4.5},  {5, 13, 4.5},
-      {9, 4, 4.5},  {13, 4, 4.5}, {9, 12, 4.5},  {13, 10, 4.5}, {15, 10, 7}, {13, 3, 4.5},
-  };
-  for (const Pair& p : pairs)
-    EXPECT_GE(contrast(r, p.text, p.ground), p.least) << p.text << " on " << p.ground;
-  // Each colour is its own: a pixel names exactly one palette index.
-  for (int a = 0; a < 16; ++a)
-    for (int b = a + 1; b < 16; ++b) EXPECT_NE(r.rgb(a), r.rgb(b)) << a << " and " << b;
-}
-
 TEST(Page, ArcsRunClockwiseAndWrapPastOne) {
   // From 0.9 to 0.1 the arc passes through fraction 0 (right of the centre);
   // from 0.1 to 0.9 through 0.5 (left of it).
