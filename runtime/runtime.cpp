@@ -363,6 +363,25 @@ void Runtime::SYMBOL(float x, float y, const std::string& text, float mh, float 
   cairo_text_extents_t te;
   cairo_text_extents(cr, shown.c_str(), &te);
   double bx = x, by = y + ascent;
+  if (FontBook::isGothic(fontName_) && text == "°" && h > 1 && te.width > 0) {
+    // Magnified, the Gothic degree sign is a small ring in the top-left
+    // corner of its cell, at most a quarter em wide: formula text sets the
+    // next character a quarter em on (prompt text, unmagnified, a whole
+    // cell). The installed face's ring is wider, so it is drawn smaller,
+    // from the cell's left edge, with its top where it was, leaving the
+    // quarter's last column clear.
+    double room = fontSize_ * h / 4 - 1.5;
+    if (te.width > room) {
+      double s = room / te.width;
+      double top = by + te.y_bearing;
+      cairo_matrix_scale(&m, s, s);
+      cairo_set_font_matrix(cr, &m);
+      cairo_text_extents(cr, shown.c_str(), &te);
+      bx = x + 0.5 - te.x_bearing;
+      by = top - te.y_bearing;
+      cairo_move_to(cr, bx, by);
+    }
+  }
   // Emboldening and slanting may reach a little beyond the outline's box.
   touch(bx + te.x_bearing, by + te.y_bearing, bx + te.x_bearing + te.width,
         by + te.y_bearing + te.height, 2);

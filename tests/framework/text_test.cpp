@@ -441,4 +441,40 @@ TEST_F(TextTest, EllIsAScriptLetter) {
   EXPECT_GT(ink.right - ink.left, 24);
 }
 
+// The pixel columns a text inks when drawn alone at (x, 20) on a clear page.
+std::vector<int> inkedColumns(rt::Runtime& r, Framework& fw, const std::string& text, float x) {
+  r.CLS();
+  fw.CCC1 = 0;
+  fw.X = x;
+  fw.Y = 20;
+  fw.AA_S = text;
+  fw.DrawText();
+  std::vector<int> columns;
+  for (int c = 0; c < 200; ++c)
+    for (int y = 0; y < 100; ++y)
+      if (r.pixel(c, y) == 0) {
+        columns.push_back(c);
+        break;
+      }
+  return columns;
+}
+
+TEST_F(TextTest, DegreeSignStaysInsideItsCellClearOfTheNextGlyph) {
+  // "%" is drawn as "°" and the next character follows 12 pixels on; the
+  // sign's ink stays inside those 12 columns with a clear column before
+  // the next glyph's ink, wherever the pen stands between two pixels.
+  for (float x : {40.0f, 40.25f, 40.5f, 40.77f}) {
+    for (const char* next : {"で", "だ", "よ", "の", "、", "…", "(", ")", ",", "=", "-", "+"}) {
+      SCOPED_TRACE(std::to_string(x) + " " + next);
+      std::vector<int> sign = inkedColumns(r, fw, "%", x);
+      std::vector<int> after = inkedColumns(r, fw, next, x + 12);
+      ASSERT_FALSE(sign.empty());
+      ASSERT_FALSE(after.empty());
+      EXPECT_GE(sign.front(), static_cast<int>(x));
+      EXPECT_LT(sign.back(), x + 12) << "the sign reaches beyond its cell";
+      EXPECT_LT(sign.back() + 1, after.front()) << "no clear column before the next glyph";
+    }
+  }
+}
+
 }  // namespace

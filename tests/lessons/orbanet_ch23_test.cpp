@@ -121,6 +121,40 @@ bool hasText(const std::vector<Text>& texts, double x, double y, int colour, con
   return false;
 }
 
+// ---- the degree sign on the page ----
+
+TEST(OrbanetCh2Explanations, TheDegreeSignStandsClearOfTheKanaAfterIt) {
+  // Item 7's fifth step writes "1つの角が90°である平行四辺形は長方形".
+  HeadlessRun run = runHeadless<SpecialLessons>("2 Enter 7 Enter " + spaces(4));
+  ASSERT_EQ(run.status, 0);
+  double x = -1, y = -1;
+  for (size_t i = 0; i + 1 < run.trace.size(); ++i)
+    if (opIs(run.trace[i], "SYMBOL") && text(run.trace[i], "text") == "°" &&
+        text(run.trace[i + 1], "text") == "で") {
+      x = num(run.trace[i], "x"), y = num(run.trace[i], "y");
+      EXPECT_EQ(num(run.trace[i + 1], "x"), x + 12);
+    }
+  ASSERT_GE(x, 0) << "no \"°で\" drawn";
+  // The columns of the line's 48 rows that hold ink, from the sign's cell
+  // on: the sign's run of columns ends inside its cell, and a clear column
+  // comes before the kana's first.
+  auto inked = [&](int column) {
+    for (int row = static_cast<int>(y); row < y + 48; ++row)
+      if (run.runtime->pixel(column, row) != 15) return true;
+    return false;
+  };
+  int first = static_cast<int>(x);
+  while (!inked(first) && first < x + 12) ++first;
+  ASSERT_LT(first, x + 12) << "no ink in the sign's cell";
+  int last = first;
+  while (inked(last + 1)) ++last;
+  EXPECT_LT(last, x + 12) << "the sign's ink runs into the next glyph";
+  int kana = last + 1;
+  while (!inked(kana)) ++kana;
+  EXPECT_GE(kana, last + 2);
+  EXPECT_GE(kana, x + 12) << "the kana's ink starts in its own cell";
+}
+
 // ---- every screen: its key waits, back at its prompt, a second visit alike ----
 
 TEST(OrbanetCh23Screens, TakeTheirKeysEndAtThePromptAndRepeatExactly) {
