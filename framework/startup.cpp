@@ -3,6 +3,7 @@
 
 #include "framework/framework.h"
 #include "runtime/display.h"
+#include "runtime/endings.h"
 #include "runtime/fonts.h"
 
 Framework::Framework(rt::Runtime& runtime, std::string title)
@@ -72,12 +73,13 @@ void Framework::ErrorHandler() {
 
 int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
+  rt::catchEndings();
   try {
     rt::Options options = rt::parseOptions(argc, argv);
     std::unique_ptr<rt::Runtime> runtime;
     try {
       runtime = std::make_unique<rt::Runtime>(options);
-    } catch (const rt::MissingFont& e) {
+    } catch (const rt::CannotStart& e) {
       rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
       return 1;
     }

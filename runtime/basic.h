@@ -51,6 +51,13 @@ struct ProgramEnd {
   int status;
 };
 
+// The run cannot start (a font missing, no memory for the page); the
+// message says what is missing.
+class CannotStart : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // An array indexed 0..bound (two bounds for two dimensions); an index
 // outside raises "subscript out of range".
 template <class T>

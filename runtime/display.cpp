@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 #include <cairo.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +11,11 @@
 #include <deque>
 
 #include "runtime/changes.h"
+#include "runtime/endings.h"
+
+// Last: the X headers define macros (None, Bool, Status) that clash with
+// the others.
+#include <SDL2/SDL_syswm.h>
 
 namespace rt {
 
@@ -30,6 +36,7 @@ class HeadlessDisplay : public QueueDisplay {
  public:
   using QueueDisplay::QueueDisplay;
   int poll() override {
+    stopIfAsked();
     if (queue_.empty() || queue_.front() == kCloseEvent) throw ProgramEnd{0};
     int k = queue_.front();
     queue_.pop_front();
@@ -48,6 +55,61 @@ double threadCpuSeconds() {
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
+
+std::function<void(const std::string&)>& lostHandler() {
+  static std::function<void(const std::string&)> handler;
+  return handler;
+}
+
+[[noreturn]] void displayLost(const std::string& why) {
+  static bool ending = false;
+  if (!ending) {
+    ending = true;
+    if (lostHandler()) lostHandler()(why);
+  }
+  std::fprintf(stderr, "the display was lost (%s)\n", why.c_str());
+  removeTemporaries();
+  std::_Exit(kDisplayLost);
+}
+
+// The X library's own handlers print raw lines and end the process with
+// status 1 as though it had never started; these end the run as a lost
+// display. Both are reached only from inside an X call of this thread.
+int onConnectionBroken(::Display*) { displayLost("the connection to the display server broke"); }
+int onRequestRefused(::Display*, XErrorEvent* e) {
+  displayLost("the display server refused a request on the window, error " +
+              std::to_string(e->error_code));
+}
+
+// The X library's handlers while a window is open, and the ones they
+// replaced; the X library is the one the video driver loaded, and nothing
+// is loaded here that is not already there.
+class X11Watch {
+ public:
+  X11Watch() {
+    x11_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!x11_) return;
+    setIO_ = reinterpret_cast<decltype(setIO_)>(dlsym(x11_, "XSetIOErrorHandler"));
+    setError_ = reinterpret_cast<decltype(setError_)>(dlsym(x11_, "XSetErrorHandler"));
+    if (setIO_) io_ = setIO_(onConnectionBroken);
+    if (setError_) error_ = setError_(onRequestRefused);
+  }
+  ~X11Watch() {
+    if (!x11_) return;
+    if (setIO_) setIO_(io_);
+    if (setError_) setError_(error_);
+    dlclose(x11_);
+  }
+  X11Watch(const X11Watch&) = delete;
+  X11Watch& operator=(const X11Watch&) = delete;
+
+ private:
+  void* x11_ = nullptr;
+  decltype(&XSetIOErrorHandler) setIO_ = nullptr;
+  decltype(&XSetErrorHandler) setError_ = nullptr;
+  XIOErrorHandler io_ = nullptr;
+  XErrorHandler error_ = nullptr;
+};
 
 [[noreturn]] void noWindow(const std::string& why) {
   std::fprintf(stderr, "cannot open a window: %s; run with --headless to run without one\n", why.c_str());
@@ -72,6 +134,8 @@ void openVideo() {
   // The window's own pixel buffer, sent to the display server as it is: no
   // GL context is made for it.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // The program catches the signals that end a run itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::string where = envSet("DISPLAY") ? std::string("display ") + std::getenv("DISPLAY") : "the display";
     noWindow(where + " cannot be reached (" + SDL_GetError() + ")");
@@ -98,16 +162,26 @@ class WindowDisplay : public QueueDisplay {
       SDL_Quit();
       noWindow(why);
     }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+      xWindow_ = info.info.x11.window;
+      x11Watch_ = std::make_unique<X11Watch>();
+      // The window destroyed by another client is seen as its X event.
+      SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
     SDL_PumpEvents();
     SDL_GetWindowSize(window_, &width, &height);
     SDL_StartTextInput();
   }
   ~WindowDisplay() override {
+    x11Watch_.reset();
     SDL_DestroyWindow(window_);
     SDL_Quit();
   }
 
   int poll() override {
+    stopIfAsked();
     pump(0);
     if (queue_.empty()) return -1;
     int k = queue_.front();
@@ -125,6 +199,7 @@ class WindowDisplay : public QueueDisplay {
   }
   void holdUntilClosed(cairo_surface_t* page) override {
     for (;;) {
+      stopIfAsked();
       queue_.clear();
       pump(kIdleMs);
       for (int k : queue_)
@@ -223,6 +298,12 @@ class WindowDisplay : public QueueDisplay {
           if (page_) present(page_, {});
         }
         break;
+      case SDL_SYSWMEVENT:
+        if (const SDL_SysWMmsg* m = ev.syswm.msg; m && m->subsystem == SDL_SYSWM_X11 &&
+                                                  m->msg.x11.event.type == DestroyNotify &&
+                                                  m->msg.x11.event.xdestroywindow.window == xWindow_)
+          displayLost("the window was destroyed");
+        break;
       case SDL_TEXTINPUT:
         // Printable ASCII only: full-width input is ignored.
         for (const char* p = ev.text.text; *p; ++p) {
@@ -249,6 +330,8 @@ class WindowDisplay : public QueueDisplay {
   }
 
   SDL_Window* window_ = nullptr;
+  unsigned long xWindow_ = 0;  // the X window under it, when the display is X
+  std::unique_ptr<X11Watch> x11Watch_;
   cairo_surface_t* page_ = nullptr;
   bool fresh_ = true;  // the window buffer holds nothing of the page yet
   std::vector<SDL_Rect> rects_;
@@ -269,6 +352,10 @@ std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven
 void showStartupError(const std::string& message, bool headless) {
   std::fprintf(stderr, "%s\n", message.c_str());
   if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "", message.c_str(), nullptr);
+}
+
+void onDisplayLost(std::function<void(const std::string& why)> handler) {
+  lostHandler() = std::move(handler);
 }
 
 void pushDisplayKeys(Display& display, const std::vector<int>& keys) {

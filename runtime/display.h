@@ -2,7 +2,9 @@
 // headless run fed by a key script.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runtime/runtime.h"
@@ -20,6 +22,10 @@ std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven
 // A message a teacher sees even without a terminal: a dialog box when a
 // display is there, and always a line on stderr.
 void showStartupError(const std::string& message, bool headless);
+// Called when the window's display goes away under a run (the display
+// server ended, the window was destroyed from outside); it must not
+// return. Without one, the run says so and ends with its own status.
+void onDisplayLost(std::function<void(const std::string& why)> handler);
 void pushDisplayKeys(Display& display, const std::vector<int>& keys);
 void pushDisplayClose(Display& display);
 

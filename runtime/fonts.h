@@ -6,14 +6,16 @@
 #include <string>
 #include <tuple>
 
+#include "runtime/basic.h"
+
 typedef struct _cairo_font_face cairo_font_face_t;
 
 namespace rt {
 
 // A font the programs need is not installed; the message names the package.
-class MissingFont : public std::runtime_error {
+class MissingFont : public CannotStart {
  public:
-  using std::runtime_error::runtime_error;
+  using CannotStart::CannotStart;
 };
 
 class FontBook {

@@ -5,6 +5,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "runtime/endings.h"
 #include "runtime/output.h"
 #include "runtime/runtime.h"
 
@@ -30,7 +31,7 @@ std::vector<int> parseKeys(const std::string& script) {
       continue;
     }
     auto it = named.find(token);
-    if (it == named.end()) throw std::invalid_argument("unknown key \"" + token + "\"");
+    if (it == named.end()) throw std::invalid_argument("unknown key \"" + shown(token) + "\"");
     keys.push_back(it->second);
   }
   return keys;
@@ -69,34 +70,47 @@ void printHelp(const std::string& program) {
       "may not share a file.\n"
       "\n"
       "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
-      "were spent); 1 it could not start (no display, a font missing); 2 the command\n"
-      "line was refused; 3 a runtime error (the error screen was shown); 4 an\n"
-      "internal failure; %d an output could not be written.\n",
-      program.c_str(), kMaxPageSide, kOutputFailed);
+      "were spent); 1 it could not start (no display, a font missing, no memory for\n"
+      "the page); 2 the command line was refused; 3 a runtime error (the error screen\n"
+      "was shown); 4 an internal failure; %d an output could not be written; %d the\n"
+      "display was lost during the run; %d+N signal N stopped the run (129 SIGHUP,\n"
+      "130 SIGINT, 143 SIGTERM). However the run ends, its outputs are written as it\n"
+      "stood, and %d is the status when one of them could not be.\n",
+      program.c_str(), kMaxPageSide, kOutputFailed, kDisplayLost, kSignalled, kOutputFailed);
 }
 
 // A file the run will write: it must be writable now, so that a run is
 // refused before it starts rather than losing its output at the end.
 void checkOutput(const std::string& option, const std::string& path) {
-  std::string problem = outputProblem(path);
-  if (!problem.empty()) refuse(option + ": cannot write " + path + ": " + problem);
+  std::string problem = outputTarget(path).problem;
+  if (!problem.empty()) refuse(option + ": cannot write " + shown(path) + ": " + problem);
 }
 
-// Two outputs on one file would overwrite each other.
+// Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
+// shot-10000.png ...).
+bool shotName(const std::string& name) {
+  static const std::regex shot(R"(shot-(0[0-9]{3}|[1-9][0-9]{3,})\.png)");
+  return std::regex_match(name, shot) && name != "shot-0000.png";
+}
+
+// Two outputs on one file would overwrite each other; links are followed
+// to the file each ends up at.
 void checkClashes(const Options& o) {
   namespace fs = std::filesystem;
   std::vector<std::pair<std::string, std::string>> outputs;  // option, identity
-  if (!o.png.empty()) outputs.emplace_back("--png", outputIdentity(o.png));
-  if (!o.trace.empty()) outputs.emplace_back("--trace", outputIdentity(o.trace));
+  std::vector<std::pair<std::string, OutputTarget>> files;
+  if (!o.png.empty()) files.emplace_back("--png", outputTarget(o.png));
+  if (!o.trace.empty()) files.emplace_back("--trace", outputTarget(o.trace));
+  for (const auto& [option, target] : files) outputs.emplace_back(option, target.identity);
   if (!o.shots.empty()) {
-    outputs.emplace_back("--shots", outputIdentity(o.shots));
-    std::string folder = outputIdentity(o.shots);
-    static const std::regex shot(R"(shot-[0-9]{4,}\.png)");
-    for (const auto& [option, path] : {std::pair{"--png", o.png}, {"--trace", o.trace}}) {
-      fs::path p(path);
-      if (!path.empty() && std::regex_match(p.filename().string(), shot) &&
-          outputIdentity(p.has_parent_path() ? p.parent_path().string() : ".") == folder)
-        refuse(std::string(option) + " " + path + " is one of the shots of --shots " + o.shots);
+    std::string folder = pathIdentity(o.shots);
+    outputs.emplace_back("--shots", folder);
+    for (const auto& [option, target] : files) {
+      fs::path p(target.file);
+      if (shotName(p.filename().string()) &&
+          pathIdentity(p.has_parent_path() ? p.parent_path().string() : ".") == folder)
+        refuse(option + " " + shown(option == "--png" ? o.png : o.trace) +
+               " is one of the shots of --shots " + shown(o.shots));
     }
   }
   for (size_t i = 0; i < outputs.size(); ++i)
@@ -105,12 +119,15 @@ void checkClashes(const Options& o) {
         refuse(outputs[i].first + " and " + outputs[j].first + " name the same file");
 }
 
-// A whole number from `low` to `high`, or nothing.
+// A whole number from `low` to `high`, or nothing; leading zeros count
+// for nothing.
 std::optional<unsigned long long> number(const std::string& text, unsigned long long low,
                                           unsigned long long high) {
-  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
-    return std::nullopt;
-  unsigned long long v = std::stoull(text);
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+  std::string digits = text.substr(first);
+  if (digits.size() > 12) return std::nullopt;
+  unsigned long long v = std::stoull(digits);
   if (v < low || v > high) return std::nullopt;
   return v;
 }
@@ -148,7 +165,7 @@ Options parseOptions(int argc, char** argv) {
     } else if (arg == "--shots") {
       o.shots = value("a folder name");
       std::string problem = folderProblem(o.shots);
-      if (!problem.empty()) refuse("--shots: cannot write into " + o.shots + ": " + problem);
+      if (!problem.empty()) refuse("--shots: cannot write into " + shown(o.shots) + ": " + problem);
     } else if (arg == "--size") {
       std::string v = value("WIDTHxHEIGHT");
       size_t x = v.find('x');
@@ -157,21 +174,21 @@ Options parseOptions(int argc, char** argv) {
         return !t.empty() && t.find_first_not_of("0123456789") == std::string::npos;
       };
       if (!digits(w) || !digits(h))
-        refuse("--size: expected WIDTHxHEIGHT, such as 1920x1080, not \"" + v + "\"");
+        refuse("--size: expected WIDTHxHEIGHT, such as 1920x1080, not \"" + shown(v) + "\"");
       auto width = number(w, 1, kMaxPageSide), height = number(h, 1, kMaxPageSide);
       if (!width || !height)
         refuse("--size: width and height are each from 1 to " + std::to_string(kMaxPageSide) +
-               ", not \"" + v + "\"");
+               ", not \"" + shown(v) + "\"");
       o.width = static_cast<int>(*width);
       o.height = static_cast<int>(*height);
       o.sizeGiven = true;
     } else if (arg == "--seed") {
       std::string v = value("a whole number");
       auto seed = number(v, 0, 0xffffffffULL);
-      if (!seed) refuse("--seed: expected a whole number from 0 to 4294967295, not \"" + v + "\"");
+      if (!seed) refuse("--seed: expected a whole number from 0 to 4294967295, not \"" + shown(v) + "\"");
       o.seed = static_cast<uint32_t>(*seed);
     } else {
-      refuse("unknown option \"" + arg +
+      refuse("unknown option \"" + shown(arg) +
              "\"; the options are --headless --keys --png --shots --trace --size --seed --help");
     }
   }

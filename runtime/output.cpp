@@ -6,9 +6,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <vector>
+
+#include "runtime/endings.h"
 
 namespace rt {
 
@@ -18,92 +22,127 @@ namespace fs = std::filesystem;
 
 // Where an output goes and how it is written.
 struct Target {
-  std::string path;      // the file that ends up holding the output
-  bool inPlace = false;  // a special file (or a link to nothing yet), written where it is
-  bool special = false;  // an existing special file
-  bool exists = false;   // an existing regular file: replaced, keeping its mode
-  int stream = -1;       // the program's own open file that the path names
-  mode_t mode = 0;
+  enum How { kNew, kReplace, kInPlace, kStream };
+  std::string path;  // the file that ends up holding the output
+  How how = kNew;
+  int stream = -1;  // kStream: the program's own open file that the path names
+  mode_t mode = 0;  // kReplace: the mode the new file keeps
+  std::string identity;
   std::string problem;  // why it cannot be written, or ""
 };
 
-std::string folderOf(const std::string& path) {
-  fs::path parent = fs::path(path).parent_path();
+std::string folderOf(const fs::path& path) {
+  fs::path parent = path.parent_path();
   return parent.empty() ? "." : parent.string();
 }
 
 std::string writableFolder(const std::string& dir) {
   struct stat st;
-  if (stat(dir.c_str(), &st) != 0) return "the folder " + dir + " does not exist";
-  if (!S_ISDIR(st.st_mode)) return dir + " is not a folder";
-  if (access(dir.c_str(), W_OK | X_OK) != 0) return "no permission to write into the folder " + dir;
+  if (stat(dir.c_str(), &st) != 0) return "the folder " + shown(dir) + " does not exist";
+  if (!S_ISDIR(st.st_mode)) return shown(dir) + " is not a folder";
+  if (access(dir.c_str(), W_OK | X_OK) != 0) return "no permission to write into the folder " + shown(dir);
   return "";
 }
 
-// The descriptor of the program's own open file that a path names through
-// a chain of links (/dev/stdout is a link to /proc/self/fd/1), or -1.
-int openStream(const std::string& path) {
-  static const std::regex own("/proc/(self|thread-self|" + std::to_string(getpid()) +
-                              ")/fd/([0-9]+)");
-  fs::path p = fs::absolute(path);
-  std::error_code ec;
-  for (int hop = 0; hop < 40; ++hop) {
-    std::smatch m;
-    std::string text = p.lexically_normal().string();
-    if (std::regex_match(text, m, own)) return std::stoi(m[2].str());
-    if (!fs::is_symlink(p, ec)) return -1;
-    fs::path next = fs::read_symlink(p, ec);
-    if (ec) return -1;
-    p = next.is_absolute() ? next : p.parent_path() / next;
-  }
-  return -1;
+std::string fileIdentity(const struct stat& st) {
+  return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
 }
 
-Target resolve(const std::string& path) {
+std::string newPathIdentity(const fs::path& path) {
+  std::error_code ec;
+  return "path " + fs::weakly_canonical(fs::absolute(path), ec).string();
+}
+
+// The descriptor of the program's own that `path` names (/dev/stdout leads
+// to /proc/self/fd/1, /dev/fd/2 is /proc/self/fd/2), or -1.
+int ownDescriptor(const fs::path& path) {
+  static const std::regex own("/proc/(self|thread-self|" + std::to_string(getpid()) +
+                              "|" + std::to_string(getpid()) + "/task/[0-9]+)/fd/([0-9]{1,9})");
+  std::error_code ec;
+  fs::path folder = fs::weakly_canonical(fs::absolute(path).parent_path(), ec);
+  std::smatch m;
+  std::string text = (folder / path.filename()).lexically_normal().string();
+  return std::regex_match(text, m, own) ? std::stoi(m[2].str()) : -1;
+}
+
+std::string descriptorName(int fd) {
+  switch (fd) {
+    case 0: return "the standard input";
+    case 1: return "the standard output";
+    case 2: return "the standard error";
+    default: return "descriptor " + std::to_string(fd);
+  }
+}
+
+// Follows `given` through its links to what will be written.
+Target resolve(const std::string& given) {
   Target t;
-  t.path = path;
-  if (path.empty()) {
+  if (given.empty()) {
     t.problem = "no file name";
     return t;
   }
-  struct stat ls, st;
-  if (lstat(path.c_str(), &ls) != 0) {
-    // A new file; the check of its folder says what is missing.
-    if (errno != ENOENT && errno != ENOTDIR) t.problem = std::strerror(errno);
-    return t;
-  }
-  bool link = S_ISLNK(ls.st_mode);
-  if (link && stat(path.c_str(), &st) != 0) {
-    // A link to nothing yet: written through, which creates its target.
-    if (errno == ENOENT) t.inPlace = true;
-    else t.problem = std::strerror(errno);
-    return t;
-  }
-  if (!link) st = ls;
-  if (S_ISDIR(st.st_mode)) {
-    t.problem = "it is a folder";
-  } else if (access(path.c_str(), W_OK) != 0) {
-    t.problem = "no permission to write it";
-  } else if (!S_ISREG(st.st_mode)) {
-    t.inPlace = t.special = true;
-  } else {
-    t.exists = true;
-    t.mode = st.st_mode & 07777;
-    if (link && (t.stream = openStream(path)) >= 0) {
-      // /dev/stdout and its kind: the stream the program was given, which
-      // may already hold other output, written on where it stands.
-      t.inPlace = true;
-    } else if (link) {
-      // Written through the link: the file it names is the one replaced.
-      if (char* real = realpath(path.c_str(), nullptr)) {
-        t.path = real;
-        std::free(real);
-      } else {
-        t.inPlace = true;
-      }
+  fs::path p = given;
+  for (int hop = 0; hop <= 40; ++hop) {
+    t.path = p.string();
+    struct stat st;
+    if (int fd = ownDescriptor(p); fd >= 0) {
+      // The stream the program was given, which may already hold other
+      // output: written on where it stands.
+      t.how = Target::kStream;
+      t.stream = fd;
+      int flags = fcntl(fd, F_GETFL);
+      if (flags < 0 || fstat(fd, &st) != 0) t.problem = descriptorName(fd) + " is closed";
+      else if ((flags & O_ACCMODE) == O_RDONLY) t.problem = descriptorName(fd) + " is not open for writing";
+      else if (S_ISDIR(st.st_mode)) t.problem = "it is a folder";
+      else t.identity = fileIdentity(st);
+      return t;
     }
+    if (lstat(p.c_str(), &st) != 0) {
+      // A new file (also at the end of a link to nothing yet); the check of
+      // its folder says what is missing.
+      if (errno != ENOENT && errno != ENOTDIR) t.problem = std::strerror(errno);
+      else t.problem = writableFolder(folderOf(p));
+      t.identity = newPathIdentity(p);
+      return t;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      std::error_code ec;
+      fs::path next = fs::read_symlink(p, ec);
+      if (ec) {
+        t.problem = ec.message();
+        return t;
+      }
+      p = next.is_absolute() ? next : p.parent_path() / next;
+      continue;
+    }
+    t.identity = fileIdentity(st);
+    if (S_ISDIR(st.st_mode)) {
+      t.problem = "it is a folder";
+    } else if (access(p.c_str(), W_OK) != 0) {
+      t.problem = "no permission to write it";
+    } else if (!S_ISREG(st.st_mode)) {
+      t.how = Target::kInPlace;
+    } else {
+      t.how = Target::kReplace;
+      t.mode = st.st_mode & 07777;
+      t.problem = writableFolder(folderOf(p));
+    }
+    return t;
   }
+  t.problem = std::strerror(ELOOP);
   return t;
+}
+
+// Keeps the program's own outputs off descriptors 0 to 2, which a closed
+// standard stream would otherwise hand them, so that nothing written to a
+// standard stream ever lands in an output.
+int aboveStandardStreams(int fd) {
+  if (fd < 0 || fd > 2) return fd;
+  int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return moved;
 }
 
 }  // namespace
@@ -120,12 +159,12 @@ bool OutputFile::open(const std::string& path) {
     return false;
   }
   target_ = t.path;
-  if (t.stream >= 0) {
-    fd_ = fcntl(t.stream, F_DUPFD_CLOEXEC, 0);
+  if (t.how == Target::kStream) {
+    fd_ = fcntl(t.stream, F_DUPFD_CLOEXEC, 3);
     return fd_ >= 0 || fail();
   }
-  if (t.inPlace) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (t.how == Target::kInPlace) {
+    fd_ = aboveStandardStreams(::open(t.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
     return fd_ >= 0 || fail();
   }
   // A fresh file beside the target, under a name no other writer uses.
@@ -140,7 +179,10 @@ bool OutputFile::open(const std::string& path) {
     temp_.clear();
     return fail();
   }
-  if (t.exists && fchmod(fd_, t.mode) != 0) return fail();
+  holdTemporary(temp_);
+  fd_ = aboveStandardStreams(fd_);
+  if (fd_ < 0) return fail();
+  if (t.how == Target::kReplace && fchmod(fd_, t.mode) != 0) return fail();
   return true;
 }
 
@@ -172,11 +214,20 @@ bool OutputFile::commit() {
   if (::close(fd_) != 0 && !failed()) fail();
   fd_ = -1;
   if (!failed() && !temp_.empty()) {
-    if (std::rename(temp_.c_str(), target_.c_str()) != 0) fail();
-    else temp_.clear();
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+      fail();
+    } else {
+      dropTemporary(temp_);
+      temp_.clear();
+    }
   }
   discard();
   return !failed();
+}
+
+bool OutputFile::fail(const std::string& why) {
+  if (error_.empty()) error_ = why;
+  return false;
 }
 
 bool OutputFile::fail() {
@@ -187,14 +238,16 @@ bool OutputFile::fail() {
 void OutputFile::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    ::unlink(temp_.c_str());
+    dropTemporary(temp_);
+  }
   temp_.clear();
 }
 
-std::string outputProblem(const std::string& path) {
+OutputTarget outputTarget(const std::string& path) {
   Target t = resolve(path);
-  if (!t.problem.empty() || t.inPlace) return t.problem;
-  return writableFolder(folderOf(t.path));
+  return {t.path, t.identity, t.problem};
 }
 
 std::string folderProblem(const std::string& dir) {
@@ -207,12 +260,48 @@ std::string folderProblem(const std::string& dir) {
   return writableFolder(p.string());
 }
 
-std::string outputIdentity(const std::string& path) {
+std::string shown(const std::string& text) {
+  constexpr size_t kLongest = 60, kHead = 40;
+  // Code points of the text, each as it will be shown.
+  std::vector<std::string> points;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool whole = n > 0 && i + n <= text.size();
+    for (size_t k = 1; whole && k < n; ++k) whole = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
+    char escaped[8];
+    if (c == '\n' || c == '\t' || c == '\r') {
+      points.push_back(c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r");
+    } else if (c == '\\') {
+      points.push_back("\\\\");
+    } else if (!whole || c < 0x20 || c == 0x7f) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      points.push_back(escaped);
+      n = 1;
+    } else if (n == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
+      // The C1 controls, which terminals also obey.
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+      points.push_back(escaped);
+    } else {
+      points.push_back(text.substr(i, n));
+    }
+    i += n;
+  }
+  std::string out;
+  if (points.size() <= kLongest) {
+    for (const auto& p : points) out += p;
+    return out;
+  }
+  // Both ends, which tell most: the start of a path and its file name.
+  for (size_t k = 0; k < kHead; ++k) out += points[k];
+  out += "...";
+  for (size_t k = points.size() - (kLongest - kHead); k < points.size(); ++k) out += points[k];
+  return out + " [cut from " + std::to_string(text.size()) + " bytes]";
+}
+
+std::string pathIdentity(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) == 0)
-    return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  std::error_code ec;
-  return "path " + fs::weakly_canonical(fs::absolute(path), ec).string();
+  return stat(path.c_str(), &st) == 0 ? fileIdentity(st) : newPathIdentity(path);
 }
 
 }  // namespace rt

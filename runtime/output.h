@@ -1,8 +1,10 @@
 // The files a run writes: the trace, the shots and the page. None of them
 // ever replaces what it must not: a path that does not exist yet or names a
-// regular file (also through a link) is written beside it and renamed over
-// it once complete, so no reader sees half a file; a device, a FIFO or
-// another special file (also through a link) is written in place.
+// regular file (also through a link, also one to nothing yet) is written
+// beside the file it ends up as and renamed over it once complete, so no
+// reader sees half a file; a device, a FIFO or another special file (also
+// through a link) is written in place. What a path means is decided once,
+// when the output is opened, and written through what was opened then.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +28,8 @@ class OutputFile {
   // Closed afterwards either way.
   bool commit();
   bool failed() const { return !error_.empty(); }
+  // Marks the output failed for `why` (unless it failed already); false.
+  bool fail(const std::string& why);
   // Why the output could not be written ("No space left on device").
   const std::string& error() const { return error_; }
 
@@ -41,13 +45,23 @@ class OutputFile {
   std::string error_;
 };
 
-// Why an output could not be written at `path`, or "" when it can; checks
-// before the run, so that a refused start creates nothing.
-std::string outputProblem(const std::string& path);
+// A text from the command line as messages echo it: control characters,
+// backslashes and broken UTF-8 escaped, and cut in the middle to 60
+// characters with a note of its length, so that a message stays one line.
+std::string shown(const std::string& text);
+
+// What a path given for an output means, with its links followed.
+struct OutputTarget {
+  std::string file;      // the file that ends up holding the output
+  std::string identity;  // equal for every path that ends up at one file
+  std::string problem;   // why it cannot be written, or ""
+};
+// Checks before the run, so that a refused start creates nothing.
+OutputTarget outputTarget(const std::string& path);
 // Why the folder `dir` (created when missing) could not take outputs, or "".
 std::string folderProblem(const std::string& dir);
-// One text for every path naming the same file, also one that does not
-// exist yet: two outputs with equal identities would overwrite each other.
-std::string outputIdentity(const std::string& path);
+// One text for every path naming the same file or folder, also one that
+// does not exist yet.
+std::string pathIdentity(const std::string& path);
 
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "runtime/display.h"
+#include "runtime/endings.h"
 #include "runtime/fonts.h"
 #include "runtime/output.h"
 
@@ -107,24 +108,29 @@ Runtime::Runtime(const Options& options) : options_(options) {
   }
   fonts_ = std::make_unique<Fonts>();
   init(w, h);
-  // The outputs are made only now that the run can start.
-  if (!options.trace.empty()) {
-    trace_ = std::make_unique<OutputFile>();
-    if (!trace_->open(options.trace)) {
-      std::fprintf(stderr, "--trace: cannot write %s: %s\n", options.trace.c_str(),
-                   trace_->error().c_str());
+  // The outputs are made only now that the run can start; what each path
+  // means is decided here, once, and written through what is opened now.
+  auto openOutput = [](const char* option, const std::string& path) {
+    auto out = std::make_unique<OutputFile>();
+    if (!out->open(path)) {
+      std::fprintf(stderr, "%s: cannot write %s: %s\n", option, shown(path).c_str(),
+                   out->error().c_str());
       throw ProgramEnd{2};
     }
-  }
+    return out;
+  };
+  if (!options.trace.empty()) trace_ = openOutput("--trace", options.trace);
+  if (!options.png.empty()) png_ = openOutput("--png", options.png);
   if (!options.shots.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(options.shots, ec);
     if (ec) {
-      std::fprintf(stderr, "--shots: cannot make %s: %s\n", options.shots.c_str(),
+      std::fprintf(stderr, "--shots: cannot make %s: %s\n", shown(options.shots).c_str(),
                    ec.message().c_str());
       throw ProgramEnd{2};
     }
   }
+  if (!options.headless) onDisplayLost([this](const std::string& why) { endOnDisplayLost(why); });
   seed_ = options.seed;
 }
 
@@ -136,6 +142,7 @@ Runtime::Runtime(int width, int height, std::vector<int> keys) {
 }
 
 Runtime::~Runtime() {
+  if (!options_.headless) onDisplayLost(nullptr);
   if (hintedText_) cairo_font_options_destroy(hintedText_);
   if (plainText_) cairo_font_options_destroy(plainText_);
   if (cr_) cairo_destroy(cr_);
@@ -146,6 +153,13 @@ void Runtime::init(int width, int height) {
   w_ = width;
   h_ = height;
   surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w_, h_);
+  if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) {
+    long long mib = (static_cast<long long>(cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w_)) * h_ +
+                     (1 << 20) - 1) >> 20;
+    throw CannotStart("a page of " + std::to_string(w_) + "x" + std::to_string(h_) + " needs " +
+                      std::to_string(mib) + " MiB of memory, which could not be had (" +
+                      cairo_status_to_string(cairo_surface_status(surface_)) + ")");
+  }
   cr_ = cairo_create(surface_);
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   // Small Gothic text (the prompts) is hinted to whole pixels, which keeps
@@ -481,22 +495,22 @@ uint32_t Runtime::rgb(int colour) const { return kPalette[colour & 15]; }
 
 bool Runtime::writePng(const std::string& path, std::string* error) const {
   OutputFile out;
-  std::string why;
+  bool ok = out.open(path) && writePng(out);
+  if (error) *error = out.error();
+  return ok;
+}
+
+bool Runtime::writePng(OutputFile& out) const {
   cairo_surface_flush(surface_);
-  if (out.open(path)) {
-    auto put = [](void* file, const unsigned char* data, unsigned int size) {
-      return static_cast<OutputFile*>(file)->write(reinterpret_cast<const char*>(data), size)
-                 ? CAIRO_STATUS_SUCCESS
-                 : CAIRO_STATUS_WRITE_ERROR;
-    };
-    cairo_status_t status = cairo_surface_write_to_png_stream(surface_, put, &out);
-    if (status == CAIRO_STATUS_SUCCESS) out.commit();
-    else if (!out.failed()) why = cairo_status_to_string(status);
-  }
+  auto put = [](void* file, const unsigned char* data, unsigned int size) {
+    return static_cast<OutputFile*>(file)->write(reinterpret_cast<const char*>(data), size)
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_WRITE_ERROR;
+  };
+  cairo_status_t status = cairo_surface_write_to_png_stream(surface_, put, &out);
   calcForget();
-  if (why.empty()) why = out.error();
-  if (error) *error = why;
-  return why.empty();
+  if (status != CAIRO_STATUS_SUCCESS) return out.fail(cairo_status_to_string(status));
+  return out.commit();
 }
 
 bool Runtime::finish() {
@@ -505,16 +519,25 @@ bool Runtime::finish() {
     std::fprintf(stderr, "%s: cannot write %s: %s\n", option, what.c_str(), why.c_str());
     ok = false;
   };
-  std::string why;
-  if (!options_.png.empty() && !writePng(options_.png, &why)) report("--png", options_.png, why);
-  if (trace_ && !trace_->commit()) report("--trace", options_.trace, trace_->error());
+  if (png_ && !writePng(*png_)) report("--png", shown(options_.png), png_->error());
+  png_.reset();
+  if (trace_ && !trace_->commit()) report("--trace", shown(options_.trace), trace_->error());
   trace_.reset();
   if (shotFailures_ > 0)
     report("--shots", std::to_string(shotFailures_) + " of " + std::to_string(shotCount_) +
-                          " shots in " + options_.shots,
+                          " shots in " + shown(options_.shots),
            "first " + shotError_);
   shotFailures_ = 0;
   return ok;
+}
+
+void Runtime::endOnDisplayLost(const std::string& why) {
+  std::fprintf(stderr, "the display was lost (%s); the outputs hold the run as it stood\n",
+               why.c_str());
+  bool written = finish();
+  removeTemporaries();
+  std::fflush(stderr);
+  std::_Exit(written ? kDisplayLost : kOutputFailed);
 }
 
 void Runtime::setTitle(const std::string& title) { display_->setTitle(title); }

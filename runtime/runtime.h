@@ -171,6 +171,8 @@ class Runtime {
   uint32_t rgb(int colour) const;
   // Writes the page; false with the reason in `error` when it could not.
   bool writePng(const std::string& path, std::string* error = nullptr) const;
+  // Writes the page into an output opened before and puts it in place.
+  bool writePng(OutputFile& out) const;
   // Trace lines recorded in memory (tests), in the documented JSON form.
   void recordTrace(bool on) { recordTrace_ = on; }
   const std::vector<std::string>& trace() const { return traceLines_; }
@@ -179,6 +181,9 @@ class Runtime {
   // shots that failed, each failure as one line on stderr. False when any
   // output could not be written.
   bool finish();
+  // The window's display went away: says so, writes the outputs as the
+  // run stood and ends the process.
+  [[noreturn]] void endOnDisplayLost(const std::string& why);
   // The part of the page that drawing touched since the last present.
   const Rect& touched() const { return touched_; }
   // What the window has presented so far (all zero in a headless run).
@@ -212,7 +217,7 @@ class Runtime {
   cairo_font_options_t *hintedText_ = nullptr, *plainText_ = nullptr;
   std::unique_ptr<Display> display_;
   Options options_;
-  std::unique_ptr<OutputFile> trace_;
+  std::unique_ptr<OutputFile> trace_, png_;
   std::string shotError_;  // the first shot that could not be written, and why
   int shotFailures_ = 0;
   bool recordTrace_ = false;

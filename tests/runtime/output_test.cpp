@@ -102,27 +102,66 @@ TEST_F(OutputTest, FullDeviceFailsAndStaysADevice) {
 TEST_F(OutputTest, ProblemsAreFoundBeforeTheRun) {
   fs::create_directories(dir / "sub");
   std::ofstream(dir / "plain") << "x";
-  EXPECT_EQ(rt::outputProblem((dir / "new.png").string()), "");
-  EXPECT_EQ(rt::outputProblem((dir / "plain").string()), "");
-  EXPECT_EQ(rt::outputProblem("/dev/null"), "");
-  EXPECT_EQ(rt::outputProblem((dir / "sub").string()), "it is a folder");
-  EXPECT_EQ(rt::outputProblem((dir / "missing" / "x.png").string()),
-            "the folder " + (dir / "missing").string() + " does not exist");
-  EXPECT_EQ(rt::outputProblem((dir / "plain" / "x.png").string()),
-            (dir / "plain").string() + " is not a folder");
+  fs::create_symlink("missing/x.png", dir / "to-missing");
+  fs::create_symlink("loop", dir / "loop");
+  auto problem = [](const fs::path& p) { return rt::outputTarget(p.string()).problem; };
+  auto quoted = [](const fs::path& p) { return p.string(); };
+  EXPECT_EQ(problem(dir / "new.png"), "");
+  EXPECT_EQ(problem(dir / "plain"), "");
+  EXPECT_EQ(problem("/dev/null"), "");
+  EXPECT_EQ(problem(dir / "sub"), "it is a folder");
+  EXPECT_EQ(problem(dir / "missing" / "x.png"),
+            "the folder " + quoted(dir / "missing") + " does not exist");
+  // A link is checked as the path it leads to.
+  EXPECT_EQ(problem(dir / "to-missing"), "the folder " + quoted(dir / "missing") + " does not exist");
+  EXPECT_EQ(problem(dir / "loop"), "Too many levels of symbolic links");
+  EXPECT_EQ(problem(dir / "plain" / "x.png"), quoted(dir / "plain") + " is not a folder");
   EXPECT_EQ(rt::folderProblem((dir / "a" / "b").string()), "");
-  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()),
-            (dir / "plain").string() + " is not a folder");
+  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()), quoted(dir / "plain") + " is not a folder");
   EXPECT_FALSE(fs::exists(dir / "a"));
 }
 
 TEST_F(OutputTest, IdentitySeesThroughLinksAndDots) {
   std::ofstream(dir / "t.jsonl") << "x";
   fs::create_symlink("t.jsonl", dir / "l");
-  auto id = [](const fs::path& p) { return rt::outputIdentity(p.string()); };
+  fs::create_symlink("later.png", dir / "to-later");
+  auto id = [](const fs::path& p) { return rt::outputTarget(p.string()).identity; };
   EXPECT_EQ(id(dir / "l"), id(dir / "t.jsonl"));
   EXPECT_EQ(id(dir / "x" / ".." / "new.png"), id(dir / "new.png"));
+  EXPECT_EQ(id(dir / "to-later"), id(dir / "later.png")) << "a link to nothing yet";
+  EXPECT_EQ(rt::outputTarget((dir / "to-later").string()).file, (dir / "later.png").string());
   EXPECT_NE(id(dir / "new.png"), id(dir / "t.jsonl"));
+}
+
+TEST_F(OutputTest, ALinkToNothingIsWrittenBesideItsTarget) {
+  // Written in place, a write that fails (a full disk) would leave a
+  // truncated file at the link's target; written beside it, nothing.
+  fs::create_symlink("made.png", dir / "link.png");
+  {
+    rt::OutputFile out;
+    ASSERT_TRUE(out.open((dir / "link.png").string()));
+    out.write("half", 4);
+  }
+  EXPECT_EQ(names(), std::set<std::string>{"link.png"});
+}
+
+TEST(Shown, EchoesCommandLineTextOnOneShortLine) {
+  struct Case {
+    std::string text, shows;
+  };
+  const Case cases[] = {
+      {"out.png", "out.png"},
+      {"a\nb\tc\\d", "a\\nb\\tc\\\\d"},
+      {"\x1b[2J", "\\x1b[2J"},
+      {"\xff\xfe", "\\xff\\xfe"},
+      {"\xc2\x9b", "\\u009b"},
+      {"図形.png", "図形.png"},
+      {std::string(40, 'a') + std::string(30, 'b') + "図",
+       std::string(40, 'a') + "..." + std::string(19, 'b') + "図 [cut from 73 bytes]"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(rt::shown(c.text), c.shows) << c.text;
+  std::string huge(131000, 'k');
+  EXPECT_LT(rt::shown(huge).size(), 100u);
 }
 
 }  // namespace
