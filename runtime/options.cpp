@@ -89,28 +89,31 @@ void checkOutput(const std::string& option, const std::string& path) {
 // Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
 // shot-10000.png ...).
 bool shotName(const std::string& name) {
-  static const std::regex shot(R"(shot-(0[0-9]{3}|[1-9][0-9]{3,})\.png)");
-  return std::regex_match(name, shot) && name != "shot-0000.png";
+  static const std::regex shot(R"(shot-(0(?!000)[0-9]{3}|[1-9][0-9]{3,})\.png)");
+  return std::regex_match(name, shot);
 }
 
 // Two outputs on one file would overwrite each other; links are followed
 // to the file each ends up at.
 void checkClashes(const Options& o) {
   namespace fs = std::filesystem;
+  struct File {
+    std::string option, path;
+    OutputTarget target;
+  };
+  std::vector<File> files;
+  if (!o.png.empty()) files.push_back({"--png", o.png, outputTarget(o.png)});
+  if (!o.trace.empty()) files.push_back({"--trace", o.trace, outputTarget(o.trace)});
   std::vector<std::pair<std::string, std::string>> outputs;  // option, identity
-  std::vector<std::pair<std::string, OutputTarget>> files;
-  if (!o.png.empty()) files.emplace_back("--png", outputTarget(o.png));
-  if (!o.trace.empty()) files.emplace_back("--trace", outputTarget(o.trace));
-  for (const auto& [option, target] : files) outputs.emplace_back(option, target.identity);
+  for (const File& f : files) outputs.emplace_back(f.option, f.target.identity);
   if (!o.shots.empty()) {
     std::string folder = pathIdentity(o.shots);
     outputs.emplace_back("--shots", folder);
-    for (const auto& [option, target] : files) {
-      fs::path p(target.file);
+    for (const File& f : files) {
+      fs::path p(f.target.file);
       if (shotName(p.filename().string()) &&
           pathIdentity(p.has_parent_path() ? p.parent_path().string() : ".") == folder)
-        refuse(option + " " + shown(option == "--png" ? o.png : o.trace) +
-               " is one of the shots of --shots " + shown(o.shots));
+        refuse(f.option + " " + shown(f.path) + " is one of the shots of --shots " + shown(o.shots));
     }
   }
   for (size_t i = 0; i < outputs.size(); ++i)
