@@ -1,6 +1,7 @@
 // Formula text: the driver that walks a text character by character, the
 // glyph renderer that gives each character its font, magnification, offset
-// and advance, and the stacked fractions.
+// and advance, and the stacked fractions; and literal text, drawn by the
+// same glyph renderer with every character an ordinary glyph.
 //
 // The markup state (JYOU, JYOUK, HROOT, TXM) is program-wide and never reset
 // here: a text is expected to close what it opens, and whatever it leaves
@@ -22,18 +23,8 @@ const std::string kGothic = "ゴシック";
 // character goes to DrawFormulaChars. X comes back after the text, Y and the
 // pen width as they were.
 void Framework::DrawText() {
-  for (;;) {
-    DR = GETDRAWWIDTH();
-    LEM = static_cast<float>(KLEN(AA_S));
-    if (LEM == 0) {
-      SETDRAWWIDTH(DR);
-      return;
-    }
-    A_S = KLEFT(AA_S, 1);
-    AA_S = KRIGHT(AA_S, LEM - 1);
-    if (literalText_) {
-      DrawFormulaChars();
-    } else if (A_S == "ﾀ") {
+  while (TakeTextChar()) {
+    if (A_S == "ﾀ") {
       // A "ﾀ" without a partner is dropped and the rest drawn as it stands.
       N = static_cast<float>(KINSTR(AA_S, "ﾀ"));
       if (N != 0) {
@@ -60,12 +51,44 @@ void Framework::DrawText() {
   }
 }
 
-// Draws the characters of A$ from the pen (X, Y) in CCC1, each by the first
-// matching case below, in fraction mode when BUN = 1. Returns X after the
-// last advance; leaves "ゴシック" 16, bold and italic off, and the pen width
-// of the entry.
-void Framework::DrawFormulaChars() {
-  const int colour = static_cast<int>(CCC1);
+// Draws AA$ from the pen (X, Y) in CCC1 and consumes it, letter for letter:
+// every character an ordinary glyph of the Gothic face, none of DrawText's
+// notation ("ﾀ", "#", "^", the script "l", the italic letters, "%" as "°"
+// ...). A radical left open by an earlier text still overlines it. X comes
+// back after the text, Y and the pen width as they were; the scratch
+// variables are left as DrawText leaves them after a text without notation.
+void Framework::DrawLiteralText() {
+  // Each character is a glyph run of its own, as DrawText hands it over.
+  while (TakeTextChar()) {
+    BeginGlyphRun();
+    I = 1;
+    B_S = KMID(R_S, I, 1);
+    TA2 = static_cast<float>(LEN(B_S));
+    OrdinaryGlyph(BUN == 1);
+    OverlinePiece(BUN == 1);
+    I = I + 1;
+    EndGlyphRun();
+  }
+}
+
+// Takes the first character of AA$ into A$, with DR the pen width and LEM
+// the length before the take. When AA$ is spent it sets the pen width back
+// to DR and returns false.
+bool Framework::TakeTextChar() {
+  DR = GETDRAWWIDTH();
+  LEM = static_cast<float>(KLEN(AA_S));
+  if (LEM == 0) {
+    SETDRAWWIDTH(DR);
+    return false;
+  }
+  A_S = KLEFT(AA_S, 1);
+  AA_S = KRIGHT(AA_S, LEM - 1);
+  return true;
+}
+
+// Starts a glyph run over A$ at the pen: TX, TY the pen, DR its width, R$
+// the characters and NAG their count, in "ゴシック" 16, bold, upright.
+void Framework::BeginGlyphRun() {
   TX = X;
   TY = Y;
   DR = GETDRAWWIDTH();
@@ -75,19 +98,64 @@ void Framework::DrawFormulaChars() {
   SETFONTSIZE(16);
   SETFONTBOLD(-1);
   SETFONTITALIC(0);
+}
 
-  // One glyph of the current font at an offset from the pen, then the
-  // advance. An empty character draws nothing but still advances.
-  auto glyph = [&](float dx, float dy, float mh, float mv, float advance) {
-    if (!B_S.empty()) SYMBOL(TX + dx, TY + dy, B_S, mh, mv, colour);
-    TX = TX + advance;
-  };
-  // A glyph of the Gothic face at another size; the call size after it.
-  auto sizedGlyph = [&](float size, float dx, float dy, float mh, float mv, float advance) {
-    SETFONTSIZE(size);
-    glyph(dx, dy, mh, mv, advance);
-    SETFONTSIZE(16);
-  };
+// Ends a glyph run: the pen at TX, TY, bold off and the pen width DR.
+void Framework::EndGlyphRun() {
+  X = TX;
+  Y = TY;
+  SETFONTBOLD(0);
+  SETDRAWWIDTH(DR);
+}
+
+// One glyph B$ of the current font at an offset from the pen (TX, TY) in
+// CCC1, then the advance. An empty character draws nothing but still
+// advances.
+void Framework::Glyph(float dx, float dy, float mh, float mv, float advance) {
+  if (!B_S.empty()) SYMBOL(TX + dx, TY + dy, B_S, mh, mv, static_cast<int>(CCC1));
+  TX = TX + advance;
+}
+
+// A glyph of the Gothic face at another size; the run's size 16 after it.
+void Framework::SizedGlyph(float size, float dx, float dy, float mh, float mv, float advance) {
+  SETFONTSIZE(size);
+  Glyph(dx, dy, mh, mv, advance);
+  SETFONTSIZE(16);
+}
+
+// An ordinary glyph of the Gothic face, by its byte length TA2 and mode.
+void Framework::OrdinaryGlyph(bool fraction) {
+  if (TA2 == 2 && fraction)
+    SizedGlyph(11, 0, 0, 3, 3, 38);
+  else if (TA2 == 2)
+    Glyph(0, 0, 2, 3, 34);
+  else if (fraction)
+    Glyph(0, 0, 4, 2, 32);
+  else
+    Glyph(0, 0, 3, 3, 27);
+}
+
+// The open radical's overline runs from TXM to the new pen; the tall
+// radical's is drawn over a fraction by DrawFraction itself. Without an
+// overline TXM follows the pen.
+void Framework::OverlinePiece(bool fraction) {
+  float above = HROOT == 1 ? 4 : HROOT == 11 ? 6 : HROOT == 22 && !fraction ? 14 : 0;
+  if (above == 0) {
+    TXM = TX;
+    return;
+  }
+  SETDRAWWIDTH(3);
+  LINE(TXM, TY - above, TX, TY - above, static_cast<int>(CCC1));
+}
+
+// Draws the characters of A$ from the pen (X, Y) in CCC1, each by the first
+// matching case below, in fraction mode when BUN = 1. Returns X after the
+// last advance; leaves "ゴシック" 16, bold and italic off, and the pen width
+// of the entry.
+void Framework::DrawFormulaChars() {
+  const int colour = static_cast<int>(CCC1);
+  BeginGlyphRun();
+
   // Line figures: an outline through offsets from the pen.
   auto figure = [&](std::vector<rt::Point> points, float width, float advance) {
     for (auto& [px, py] : points) px = TX + px, py = TY + py;
@@ -106,40 +174,11 @@ void Framework::DrawFormulaChars() {
     SETDRAWWIDTH(3);
     TX = TX + advance;
   };
-  // An ordinary glyph of the Gothic face, by its byte length and mode.
-  auto ordinary = [&](bool fraction) {
-    if (TA2 == 2 && fraction)
-      sizedGlyph(11, 0, 0, 3, 3, 38);
-    else if (TA2 == 2)
-      glyph(0, 0, 2, 3, 34);
-    else if (fraction)
-      glyph(0, 0, 4, 2, 32);
-    else
-      glyph(0, 0, 3, 3, 27);
-  };
-  // The open radical's overline runs from TXM to the new pen; the tall
-  // radical's is drawn over a fraction by DrawFraction itself.
-  auto overline = [&](bool fraction) {
-    float above = HROOT == 1 ? 4 : HROOT == 11 ? 6 : HROOT == 22 && !fraction ? 14 : 0;
-    if (above == 0) {
-      TXM = TX;
-      return;
-    }
-    SETDRAWWIDTH(3);
-    LINE(TXM, TY - above, TX, TY - above, colour);
-  };
 
   // The loop tests its bound after each pass: an empty text makes one pass.
   I = 1;
   do {
     B_S = KMID(R_S, I, 1);
-    if (literalText_) {
-      TA2 = static_cast<float>(LEN(B_S));
-      ordinary(BUN == 1);
-      overline(BUN == 1);
-      I = I + 1;
-      continue;
-    }
     if (B_S == "%") B_S = "°";
     if (B_S == "*") B_S = "×";
     if (B_S == "/") B_S = "÷";
@@ -173,35 +212,35 @@ void Framework::DrawFormulaChars() {
       TA2 = static_cast<float>(LEN(B_S));
       const bool italicLetter = B_S == "a" || B_S == "x" || B_S == "c";
       if (B_S == ".") {
-        glyph(-3, 14, 3, 2, 8);
+        Glyph(-3, 14, 3, 2, 8);
       } else if (B_S == "'" || B_S == "°") {
-        glyph(0, 0, 3, 3, 12);
+        Glyph(0, 0, 3, 3, 12);
       } else if (B_S == "=") {
-        sizedGlyph(14, 4, 0, 3, 3, 32);
+        SizedGlyph(14, 4, 0, 3, 3, 32);
       } else if (JYOUK == 1) {
-        sizedGlyph(8, 0, -10, 6, 3, 24);
+        SizedGlyph(8, 0, -10, 6, 3, 24);
         JYOUK = 0;
       } else if (JYOU == 1 && fraction) {
-        sizedGlyph(8, 0, -4, 6, 3, 24);
+        SizedGlyph(8, 0, -4, 6, 3, 24);
         JYOU = 0;
       } else if (JYOU == 1) {
-        glyph(0, 0, 3, 2, 24);
+        Glyph(0, 0, 3, 2, 24);
         JYOU = 0;
       } else if (italicLetter) {
         SETFONTNAME("Times New Roman");
         SETFONTSIZE(8);
         SETFONTITALIC(-1);
         if (fraction)
-          glyph(4, -16, 12, 5, 32);
+          Glyph(4, -16, 12, 5, 32);
         else
-          glyph(4, -22, 10, 7, 27);
+          Glyph(4, -22, 10, 7, 27);
         SETFONTNAME(kGothic);
         SETFONTSIZE(16);
         SETFONTITALIC(0);
       } else if (B_S == "l") {
         // The script ell of the symbol face.
         SETFONTNAME("MT Extra");
-        glyph(0, 0, 6, 3, 32);
+        Glyph(0, 0, 6, 3, 32);
         SETFONTNAME(kGothic);
       } else if (B_S == "-" && fraction) {
         strokes(6, 14, 20, 0, 0, 0, 32);
@@ -212,21 +251,18 @@ void Framework::DrawFormulaChars() {
       } else if (B_S == "+") {
         strokes(4, 22, 19, 13, 10, 24, 27);
       } else if ((B_S == "×" || B_S == "÷" || B_S == "±") && !fraction) {
-        glyph(-4, 0, 2, 3, 27);
+        Glyph(-4, 0, 2, 3, 27);
       } else if (B_S == " ") {
         TX = TX + 27;
       } else {
-        ordinary(fraction);
+        OrdinaryGlyph(fraction);
       }
-      overline(fraction);
+      OverlinePiece(fraction);
     }
     I = I + 1;
   } while (I <= NAG);
 
-  X = TX;
-  Y = TY;
-  SETFONTBOLD(0);
-  SETDRAWWIDTH(DR);
+  EndGlyphRun();
 }
 
 // Draws the fraction A$ (numerator "/" denominator) stacked at the pen: both

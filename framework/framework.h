@@ -100,6 +100,8 @@ class Framework : public ProgramState {
   void DrawText();
   void DrawFormulaChars();
   void DrawFraction();
+  // A text spelt as written, every character an ordinary glyph.
+  void DrawLiteralText();
 
   // ---- text measurement and boxes ----
   void MeasureText();
@@ -165,11 +167,16 @@ class Framework : public ProgramState {
   std::vector<MainMenuItem> mainMenuTable;
 
  private:
-  // While set, DrawText draws every character as an ordinary glyph of the
-  // Gothic face, with none of the formula notation: the program's name in
-  // the main menu's heading is spelt as written.
-  bool literalText_ = false;
-
+  // The pieces that DrawText, DrawFormulaChars and DrawLiteralText share:
+  // taking the next character of AA$, a run of glyphs over A$ at the pen
+  // (TX, TY), and the glyphs and overline pieces drawn in it.
+  bool TakeTextChar();
+  void BeginGlyphRun();
+  void EndGlyphRun();
+  void Glyph(float dx, float dy, float mh, float mv, float advance);
+  void SizedGlyph(float size, float dx, float dy, float mh, float mv, float advance);
+  void OrdinaryGlyph(bool fraction);
+  void OverlinePiece(bool fraction);
 
  public:
   // ---- the runtime's statements, with the calling line kept for ERL ----

@@ -19,9 +19,7 @@ void Framework::MainMenu() {
     AA_S = "＜" + TITLE_S + "　メニュー＞";
     // The name is spelt letter for letter: its "l" and "a" are not the
     // script ell and the italic letter of a formula.
-    literalText_ = true;
-    DrawText();
-    literalText_ = false;
+    DrawLiteralText();
     for (size_t k = 1; k <= mainMenuTable.size(); ++k) {
       CCC1 = k % 2 == 1 ? 13 : 15;
       X = 44;

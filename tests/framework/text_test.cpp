@@ -24,14 +24,16 @@ class TextTest : public ::testing::Test {
     r.SETDRAWWIDTH(5);
   }
 
-  // DrawText of `text` at (100, 200) in colour 0; the trace it made.
-  Ops draw(const std::string& text, float x = 100, float y = 200) {
+  // DrawText (or another text routine) of `text` at (100, 200) in colour
+  // 0; the trace it made.
+  Ops draw(const std::string& text, float x = 100, float y = 200,
+           void (Framework::*routine)() = &Framework::DrawText) {
     r.clearTrace();
     fw.CCC1 = 0;
     fw.X = x;
     fw.Y = y;
     fw.AA_S = text;
-    fw.DrawText();
+    (fw.*routine)();
     return describeAll(r.trace());
   }
 
@@ -104,6 +106,66 @@ TEST_F(TextTest, GlyphCasesPlaceAdvanceAndChooseFonts) {
       EXPECT_FALSE(r.fontItalic());
     }
   }
+}
+
+TEST_F(TextTest, LiteralTextSpellsEveryCharacterAsWritten) {
+  const std::string G = " ゴシック 16 b";
+  // Every character DrawText reads as notation is here an ordinary glyph:
+  // 27 across a half-width glyph, 34 a full-width one.
+  const std::string notation = "la xc%*/@!^\\#ﾀﾝ&=.'-+";
+  Ops expected;
+  float x = 100;
+  for (int k = 1; k <= KLEN(notation); ++k) {
+    const std::string c = KMID(notation, k, 1);
+    expected.push_back(c + " " + std::to_string(static_cast<int>(x)) + ",200 3x3" + G);
+    x += 27;
+  }
+  expected.push_back("√ " + std::to_string(static_cast<int>(x)) + ",200 2x3" + G);
+  x += 34;
+  expected.push_back("＃ " + std::to_string(static_cast<int>(x)) + ",200 2x3" + G);
+  x += 34;
+  const auto drawLiteral = [&](const std::string& text, float x) {
+    return draw(text, x, 200, &Framework::DrawLiteralText);
+  };
+  EXPECT_EQ(drawLiteral(notation + "√＃", 100), expected);
+  EXPECT_EQ(fw.X, x);
+  EXPECT_EQ(fw.Y, 200);
+  EXPECT_EQ(fw.AA_S, "");
+  EXPECT_EQ(r.GETDRAWWIDTH(), 5);
+  // No mark is opened or closed by the text.
+  EXPECT_EQ(fw.JYOU, 0);
+  EXPECT_EQ(fw.JYOUK, 0);
+  EXPECT_EQ(fw.HROOT, 0);
+  EXPECT_EQ(fw.BUN, 0);
+  EXPECT_EQ(r.fontName(), "ゴシック");
+  EXPECT_EQ(r.fontSize(), 16);
+  EXPECT_FALSE(r.fontBold());
+  EXPECT_FALSE(r.fontItalic());
+
+  // A radical left open by an earlier text overlines it, as it would the
+  // next formula text, and stays open.
+  draw("√2");
+  EXPECT_EQ(drawLiteral("ﾝa", 300), (Ops{"ﾝ 300,200 3x3" + G, "LINE 128,196 327,196 w3", "a 327,200 3x3" + G,
+                                         "LINE 128,196 354,196 w3"}));
+  EXPECT_EQ(fw.HROOT, 1);
+  draw("ﾝ");
+
+  // On a text without notation it draws what DrawText draws and leaves
+  // the shared scratch variables as DrawText does.
+  const auto scratch = [&] {
+    auto n = [](const char* name, float v) { return std::string(name) + "=" + std::to_string(v); };
+    return std::vector<std::string>{
+        n("X", fw.X),     n("Y", fw.Y),     n("DR", fw.DR),   n("LEM", fw.LEM), n("TX", fw.TX),
+        n("TY", fw.TY),   n("NAG", fw.NAG), n("TA2", fw.TA2), n("I", fw.I),     n("TXM", fw.TXM),
+        "A$=" + fw.A_S,   "R$=" + fw.R_S,   "B$=" + fw.B_S,   "AA$=" + fw.AA_S};
+  };
+  const std::string plain = "ABｱ12＜メ";
+  const Ops byFormula = draw(plain, 50);
+  const std::vector<std::string> leftByFormula = scratch();
+  fw.X = fw.TX = fw.TY = fw.TA2 = fw.I = fw.NAG = fw.TXM = 0;
+  fw.A_S = fw.R_S = fw.B_S = "";
+  EXPECT_EQ(drawLiteral(plain, 50), byFormula);
+  EXPECT_EQ(scratch(), leftByFormula);
 }
 
 TEST_F(TextTest, StackedFractions) {
