@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/tour.h"
+#include "tour/tour.h"
 #include "tools/virtual_display.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "bench/tour.h"
+#include "tour/tour.h"
 #include "runtime/runtime.h"
 #include "tests/framework/trace_ops.h"
 

@@ -1,6 +1,7 @@
-// The benchmark's tour: every screen of a program, reached through its
-// menus with the keys the program asks for, each key's drawing and
-// presenting measured.
+// The tour of every screen of a program, reached through its menus with
+// the keys the program asks for, each key's drawing and presenting
+// measured. The tests and the benchmark share it: the tests read the
+// traces of its runs, the benchmark times its keys.
 #pragma once
 
 #include <functional>

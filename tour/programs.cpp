@@ -1,5 +1,5 @@
 // The programs of the tour.
-#include "bench/tour.h"
+#include "tour/tour.h"
 #include "lessons/area/lessons.h"
 #include "lessons/parallelograms/lessons.h"
 #include "lessons/special_parallelograms/lessons.h"

@@ -4,7 +4,7 @@
 // every key wait, motion loop and "next step" prompt. A screen that stops
 // on a runtime error is noted and the tour goes on in a fresh run from the
 // next screen.
-#include "bench/tour.h"
+#include "tour/tour.h"
 
 #include <chrono>
 #include <ctime>
