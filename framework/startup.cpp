@@ -71,9 +71,26 @@ void Framework::ErrorHandler() {
   rt.holdUntilClosed();
 }
 
+namespace {
+
+// What a stop leaves, said once the outputs have been handled: `outputs`
+// asked for, `failed` of them not written (each said in a line before), or
+// -1 when the run did not get to begin.
+std::string stopLine(int sig, int outputs, int failed) {
+  std::string line = "stopped by " + rt::signalName(sig);
+  if (outputs < 0) return line + " before the run began; nothing was written";
+  if (outputs == 0) return line;
+  if (failed == 0) return line + "; the outputs hold the run as it stood";
+  if (failed < outputs) return line + "; the other outputs hold the run as it stood";
+  return line + "; no output could be written";
+}
+
+}  // namespace
+
 int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
   rt::catchEndings();
+  int status = 0, outputs = -1, failed = 0;
   try {
     rt::Options options = rt::parseOptions(argc, argv);
     std::unique_ptr<rt::Runtime> runtime;
@@ -81,15 +98,27 @@ int RunProgram(int argc, char** argv,
       runtime = std::make_unique<rt::Runtime>(options);
     } catch (const rt::CannotStart& e) {
       rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
-      return 1;
+      status = 1;
     }
-    std::unique_ptr<Framework> program = make(*runtime);
-    runtime->setTitle(program->programTitle);
-    return program->Run();
+    if (runtime) {
+      std::unique_ptr<Framework> program = make(*runtime);
+      runtime->setTitle(program->programTitle);
+      status = program->Run();
+      outputs = runtime->outputs();
+      failed = runtime->failedOutputs();
+    }
   } catch (const rt::ProgramEnd& end) {
-    return end.status;
+    status = end.status;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fatal: %s\n", e.what());
-    return 4;
+    status = 4;
   }
+  // The window is closed and the outputs handled: a stop asked for at any
+  // time before now ends the process by its signal, so that the caller
+  // (a shell loop, make) stops too.
+  if (int sig = rt::finalStop()) {
+    std::fprintf(stderr, "%s\n", stopLine(sig, outputs, failed).c_str());
+    rt::dieBy(sig);
+  }
+  return status;
 }

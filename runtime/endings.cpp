@@ -1,8 +1,10 @@
 #include "runtime/endings.h"
 
-#include <signal.h>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -12,65 +14,169 @@ namespace rt {
 
 namespace {
 
-// The temporary files, in slots a signal handler can read without locks:
-// a slot's path is complete before it is marked used.
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<char>::is_always_lock_free,
+              "the signal handlers read the slots without locks");
+
+constexpr size_t kOptionBytes = 16;
+constexpr size_t kNameBytes = 256;  // a file name and its end
+
+// An output the handlers know of. Every field is atomic, so that a handler
+// reads it by the language's rules; the main thread changes a slot only
+// with the signals held, and a handler runs on the main thread, so it never
+// sees a slot half changed.
 struct Slot {
-  volatile sig_atomic_t used = 0;
-  char path[4096] = {};
+  std::atomic<int> taken{0};
+  std::atomic<int> folder{-1};
+  std::atomic<char> option[kOptionBytes] = {};
+  std::atomic<char> temp[kNameBytes] = {};
 };
 Slot slots[16];
 
-volatile sig_atomic_t stopAsked = 0;
+void store(std::atomic<char>* to, size_t size, const std::string& text) {
+  size_t n = text.size() < size ? text.size() : 0;
+  for (size_t i = 0; i < n; ++i) to[i].store(text[i], std::memory_order_relaxed);
+  to[n].store('\0', std::memory_order_relaxed);
+}
+
+std::atomic<int> stopSignal{0};
+std::atomic<long> mainThread{0};
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
-// Signals that end a process (a few of them with a core): the temporary
-// files go first, then the signal does what it did before.
+// Signals that end a process (a few of them with a core), sent or raised
+// by a fault: the temporary files go first, then the signal does what it
+// did before.
 const int kFatalSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
                              SIGPOLL, SIGPWR,  SIGABRT, SIGSEGV, SIGBUS,    SIGFPE,  SIGILL,
                              SIGSYS};
 struct sigaction before[NSIG];
 
-void dieBy(int sig, siginfo_t* info) {
-  removeTemporaries();
-  sigaction(sig, &before[sig], nullptr);
-  // A fault comes back when the handler returns and meets the handler that
-  // was there before; a sent signal is sent again.
-  bool fault = info && info->si_code > 0 &&
-               (sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL);
-  if (!fault) ::raise(sig);
-}
+bool isFault(int sig) { return sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL; }
 
-void onFatal(int sig, siginfo_t* info, void*) { dieBy(sig, info); }
-
-void onStop(int sig, siginfo_t* info, void*) {
-  // Asked twice: the run did not get to stop, so it ends now.
-  if (stopAsked) {
-    dieBy(sig, info);
-    return;
-  }
-  stopAsked = sig;
-}
-
-const char* signalName(int sig) {
+const char* nameOf(int sig) {
   switch (sig) {
     case SIGTERM: return "SIGTERM";
     case SIGINT: return "SIGINT";
     case SIGHUP: return "SIGHUP";
+    case SIGQUIT: return "SIGQUIT";
+    case SIGUSR1: return "SIGUSR1";
+    case SIGUSR2: return "SIGUSR2";
+    case SIGALRM: return "SIGALRM";
+    case SIGVTALRM: return "SIGVTALRM";
+    case SIGPROF: return "SIGPROF";
+    case SIGXCPU: return "SIGXCPU";
+    case SIGPOLL: return "SIGPOLL";
+    case SIGPWR: return "SIGPWR";
+    case SIGABRT: return "SIGABRT";
+    case SIGSEGV: return "SIGSEGV";
+    case SIGBUS: return "SIGBUS";
+    case SIGFPE: return "SIGFPE";
+    case SIGILL: return "SIGILL";
+    case SIGSYS: return "SIGSYS";
     default: return "a signal";
   }
 }
 
+// A line put together in a handler, without allocating.
+class Line {
+ public:
+  void add(const char* text) {
+    while (*text && used_ < sizeof text_ - 1) text_[used_++] = *text++;
+  }
+  void write() {
+    text_[used_++] = '\n';
+    for (size_t done = 0; done < used_;) {
+      ssize_t n = ::write(2, text_ + done, used_ - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      done += static_cast<size_t>(n);
+    }
+  }
+
+ private:
+  char text_[256];
+  size_t used_ = 0;
+};
+
+// Ends the process at once: says which outputs are left as they were,
+// removes the files of ours not complete yet, and lets the signal end it.
+void endAtOnce(int sig, siginfo_t* info, bool again) {
+  int saved = errno;
+  Line line;
+  if (again) {
+    line.add("stopped again by ");
+    line.add(nameOf(sig));
+    line.add(", at once");
+  } else {
+    line.add("ended at once by ");
+    line.add(nameOf(sig));
+  }
+  const char* joint = "; left as they were before the run: ";
+  for (Slot& s : slots) {
+    if (!s.taken.load() || !s.option[0].load()) continue;
+    char option[kOptionBytes];
+    for (size_t i = 0; i < kOptionBytes; ++i) option[i] = s.option[i].load(std::memory_order_relaxed);
+    option[kOptionBytes - 1] = '\0';
+    line.add(joint);
+    line.add(option);
+    joint = ", ";
+  }
+  line.write();
+  removeTemporaries();
+  // A fault comes back when the handler returns and meets the handler that
+  // was there before (a sanitizer's report); a sent signal meets the
+  // default action.
+  if (isFault(sig) && info && info->si_code > 0) {
+    sigaction(sig, &before[sig], nullptr);
+  } else {
+    signal(sig, SIG_DFL);
+    ::raise(sig);
+  }
+  errno = saved;
+}
+
+// A signal meant for the process that reached another thread goes on to
+// the main thread, where the slots are changed; true when it was sent on.
+bool sentToMain(int sig, siginfo_t* info) {
+  long self = syscall(SYS_gettid), main = mainThread.load();
+  if (main == 0 || self == main || (isFault(sig) && info && info->si_code > 0)) return false;
+  syscall(SYS_tgkill, getpid(), main, sig);
+  return true;
+}
+
+void onFatal(int sig, siginfo_t* info, void*) {
+  if (!sentToMain(sig, info)) endAtOnce(sig, info, false);
+}
+
+void onStop(int sig, siginfo_t* info, void*) {
+  if (sentToMain(sig, info)) return;
+  int none = 0;
+  // Asked twice: the run did not get to stop, so it ends now.
+  if (!stopSignal.compare_exchange_strong(none, sig)) endAtOnce(sig, info, true);
+}
+
+// No SA_RESTART: a call blocked on an output returns EINTR, and the
+// output gives up when a stop was asked for.
 void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   struct sigaction sa {};
   sa.sa_sigaction = handler;
-  sa.sa_flags = SA_SIGINFO | SA_RESTART;
+  sa.sa_flags = SA_SIGINFO;
   sigemptyset(&sa.sa_mask);
   sigaction(sig, &sa, &before[sig]);
+}
+
+sigset_t endingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kStopSignals) sigaddset(&set, sig);
+  for (int sig : kFatalSignals)
+    if (!isFault(sig)) sigaddset(&set, sig);
+  return set;
 }
 
 }  // namespace
 
 void catchEndings() {
+  mainThread = syscall(SYS_gettid);
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
   // A signal ignored when the program was started (nohup, a background
@@ -85,41 +191,86 @@ void catchEndings() {
     if (!ignored(sig)) install(sig, onFatal);
 }
 
+int stopAsked() { return stopSignal.load(); }
+
 void stopIfAsked() {
-  static bool said = false;
-  int sig = stopAsked;
-  if (!sig) return;
-  if (!said) {
-    std::fprintf(stderr, "stopped by %s; the outputs hold the run as it stood\n", signalName(sig));
-    said = true;
-  }
-  throw ProgramEnd{kSignalled + sig};
+  if (stopAsked()) throw ProgramEnd{kSignalled + stopAsked()};
 }
 
-void holdTemporary(const std::string& path) {
-  if (path.size() >= sizeof(Slot::path)) return;
-  for (Slot& s : slots) {
-    if (s.used) continue;
-    std::memcpy(s.path, path.c_str(), path.size() + 1);
-    s.used = 1;
-    return;
-  }
+int finalStop() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int sig : kStopSignals) sigaddset(&stops, sig);
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+  return stopAsked();
 }
 
-void dropTemporary(const std::string& path) {
-  for (Slot& s : slots)
-    if (s.used && path == s.path) {
-      s.used = 0;
-      return;
-    }
+void dieBy(int sig) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  removeTemporaries();
+  signal(sig, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, sig);
+  ::raise(sig);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  // Only when the signal could not end the process.
+  std::_Exit(kSignalled + sig);
+}
+
+std::string signalName(int sig) { return nameOf(sig); }
+
+SignalsHeld::SignalsHeld() {
+  sigset_t set = endingSignals();
+  pthread_sigmask(SIG_BLOCK, &set, &before_);
+}
+
+SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+
+int holdOutput(const std::string& option) {
+  SignalsHeld held;
+  for (int i = 0; i < static_cast<int>(std::size(slots)); ++i) {
+    Slot& s = slots[i];
+    if (s.taken.load()) continue;
+    store(s.option, kOptionBytes, option);
+    store(s.temp, kNameBytes, "");
+    s.folder = -1;
+    s.taken = 1;
+    return i;
+  }
+  return -1;
+}
+
+void recordTemporary(int slot, int folder, const std::string& name) {
+  if (slot < 0) return;
+  SignalsHeld held;
+  store(slots[slot].temp, kNameBytes, name);
+  slots[slot].folder = folder;
+}
+
+void forgetTemporary(int slot) {
+  if (slot < 0) return;
+  SignalsHeld held;
+  store(slots[slot].temp, kNameBytes, "");
+  slots[slot].folder = -1;
+}
+
+void releaseOutput(int slot) {
+  if (slot < 0) return;
+  SignalsHeld held;
+  slots[slot].taken = 0;
 }
 
 void removeTemporaries() {
-  for (Slot& s : slots)
-    if (s.used) {
-      unlink(s.path);
-      s.used = 0;
-    }
+  for (Slot& s : slots) {
+    if (!s.taken.load() || s.folder.load() < 0) continue;
+    char name[kNameBytes];
+    for (size_t i = 0; i < kNameBytes; ++i) name[i] = s.temp[i].load(std::memory_order_relaxed);
+    name[kNameBytes - 1] = '\0';
+    if (name[0]) unlinkat(s.folder.load(), name, 0);
+    s.folder = -1;
+  }
 }
 
 }  // namespace rt

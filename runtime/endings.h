@@ -1,7 +1,16 @@
 // How a run can end besides its keys running out or its window closing:
-// a signal, or the display going away. Whatever the ending, the outputs
-// are written as the run stood and no temporary file is left behind.
+// a signal, or the display going away.
+//
+// A first SIGTERM, SIGINT or SIGHUP stops the run: a call blocked on an
+// output (a FIFO nobody opens or reads) gives up at once, the run ends at
+// its next key wait, writes its outputs, says so in one line and then dies
+// by that signal, so that a shell loop or make sees the stop. A second stop,
+// and every other signal that ends a process, end it at once: --png and
+// --trace are then as they were before the run, and nothing half-written
+// is left in a folder.
 #pragma once
+
+#include <signal.h>
 
 #include <string>
 
@@ -9,24 +18,50 @@ namespace rt {
 
 // Exit status of a run whose display went away under it.
 constexpr int kDisplayLost = 6;
-// A run stopped by signal N ends with this plus N (143 for SIGTERM).
+// A shell reports a run that died by signal N as this plus N (143 for
+// SIGTERM).
 constexpr int kSignalled = 128;
 
-// Installs the program's signal handling. SIGTERM, SIGINT and SIGHUP ask
-// the run to stop; it stops at its next key wait, as a close does, and
-// writes its outputs. A second such signal, and the other signals that
-// end a process, remove the temporary files and end it at once. SIGPIPE
-// and SIGXFSZ are ignored: the write they stand for fails and is reported.
+// Installs the program's signal handling; signals ignored when the program
+// started stay ignored. SIGPIPE and SIGXFSZ are ignored: the write they
+// stand for fails and is reported.
 void catchEndings();
-// When a stop was asked for: says so on stderr, once, and throws
-// ProgramEnd with the signal's status.
+// The stop signal asked for, or 0.
+int stopAsked();
+// When a stop was asked for, throws ProgramEnd so that the run ends.
 void stopIfAsked();
+// The end of a run: holds the stop signals from now on, so that a stop
+// that comes later is not taken, and returns the stop asked for, or 0.
+int finalStop();
+// Flushes the standard streams and dies by `sig`, as it would have without
+// the program's handler.
+[[noreturn]] void dieBy(int sig);
+// "SIGTERM", ...
+std::string signalName(int sig);
 
-// The files being written beside their targets; the signal handlers
-// remove the ones still held. Paths too long to keep are not tracked.
-void holdTemporary(const std::string& path);
-void dropTemporary(const std::string& path);
-// Async-signal-safe.
+// Holds the signals that end a run for the life of the object, so that a
+// file is made and recorded below as one step.
+class SignalsHeld {
+ public:
+  SignalsHeld();
+  ~SignalsHeld();
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+// What a signal handler must know of the outputs being written, in slots it
+// reads without locks: an output's option while it is not in place yet
+// (--png, --trace), and the name of a file of ours in a folder (held open
+// as a descriptor) that is not complete yet. A slot is taken, changed and
+// given back with SignalsHeld. -1: no slot was free, nothing is recorded.
+int holdOutput(const std::string& option);
+void recordTemporary(int slot, int folder, const std::string& name);
+void forgetTemporary(int slot);
+void releaseOutput(int slot);
+// Async-signal-safe: removes every temporary file recorded.
 void removeTemporaries();
 
 }  // namespace rt

@@ -66,24 +66,25 @@ void printHelp(const std::string& program) {
       "  --help          prints this and ends\n"
       "\n"
       "An output that is a device or a FIFO is written in place, a link is written\n"
-      "through, and a regular file is replaced only once it is complete. Two outputs\n"
-      "may not share a file.\n"
+      "through (in a folder writable by all, only a link of the user's own or of\n"
+      "the folder's owner), and a new or regular file gets its name only once it\n"
+      "is complete. Two outputs may not share a file, but for /dev/null.\n"
       "\n"
       "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
       "were spent); 1 it could not start (no display, a font missing, no memory for\n"
       "the page); 2 the command line was refused; 3 a runtime error (the error screen\n"
       "was shown); 4 an internal failure; %d an output could not be written; %d the\n"
-      "display was lost during the run; %d+N signal N stopped the run (129 SIGHUP,\n"
-      "130 SIGINT, 143 SIGTERM). However the run ends, its outputs are written as it\n"
-      "stood, and %d is the status when one of them could not be.\n",
-      program.c_str(), kMaxPageSide, kOutputFailed, kDisplayLost, kSignalled, kOutputFailed);
-}
-
-// A file the run will write: it must be writable now, so that a run is
-// refused before it starts rather than losing its output at the end.
-void checkOutput(const std::string& option, const std::string& path) {
-  std::string problem = outputTarget(path).problem;
-  if (!problem.empty()) refuse(option + ": cannot write " + shown(path) + ": " + problem);
+      "display was lost during the run. After 0, 3, %d and %d the outputs hold the run\n"
+      "as it stood (but for those that could not be written); after 1, 2 and 4 they\n"
+      "are as they were before the run.\n"
+      "\n"
+      "SIGTERM, SIGINT or SIGHUP stops the run: it writes its outputs, says so, and\n"
+      "dies by that signal, which a shell reports as %d+N (129 SIGHUP, 130 SIGINT,\n"
+      "143 SIGTERM). A second stop, any other signal that ends a process, a crash\n"
+      "or SIGKILL ends the run at once: --png and --trace are then as they were\n"
+      "before the run, and the shots taken so far stay.\n",
+      program.c_str(), kMaxPageSide, kOutputFailed, kDisplayLost, kOutputFailed, kDisplayLost,
+      kSignalled);
 }
 
 // Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
@@ -93,10 +94,16 @@ bool shotName(const std::string& name) {
   return std::regex_match(name, shot);
 }
 
-// Two outputs on one file would overwrite each other; links are followed
-// to the file each ends up at.
-void checkClashes(const Options& o) {
-  namespace fs = std::filesystem;
+// The outputs must be writable now, so that a run is refused before it
+// starts (and before its window opens) rather than losing an output at
+// the end; two outputs on one file would overwrite each other. Links are
+// followed to the file each ends up at.
+void checkOutputs(const Options& o) {
+  OutputTarget shots;
+  if (!o.shots.empty()) {
+    shots = folderTarget(o.shots);
+    if (!shots.problem.empty()) refuse("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem);
+  }
   struct File {
     std::string option, path;
     OutputTarget target;
@@ -104,22 +111,21 @@ void checkClashes(const Options& o) {
   std::vector<File> files;
   if (!o.png.empty()) files.push_back({"--png", o.png, outputTarget(o.png)});
   if (!o.trace.empty()) files.push_back({"--trace", o.trace, outputTarget(o.trace)});
-  std::vector<std::pair<std::string, std::string>> outputs;  // option, identity
-  for (const File& f : files) outputs.emplace_back(f.option, f.target.identity);
-  if (!o.shots.empty()) {
-    std::string folder = pathIdentity(o.shots);
-    outputs.emplace_back("--shots", folder);
-    for (const File& f : files) {
-      fs::path p(f.target.file);
-      if (shotName(p.filename().string()) &&
-          pathIdentity(p.has_parent_path() ? p.parent_path().string() : ".") == folder)
-        refuse(f.option + " " + shown(f.path) + " is one of the shots of --shots " + shown(o.shots));
-    }
+  for (const File& f : files) {
+    // The shots' folder is made before the other outputs are opened.
+    bool madeByShots = !o.shots.empty() && !f.target.missingFolder.empty() &&
+                       f.target.missingFolder == shots.file;
+    if (!f.target.problem.empty() && !madeByShots)
+      refuse(f.option + ": cannot write " + shown(f.path) + ": " + f.target.problem);
+    if (!o.shots.empty() && f.target.folder == shots.file &&
+        shotName(std::filesystem::path(f.target.file).filename().string()))
+      refuse(f.option + " " + shown(f.path) + " is one of the shots of --shots " + shown(o.shots));
   }
-  for (size_t i = 0; i < outputs.size(); ++i)
-    for (size_t j = i + 1; j < outputs.size(); ++j)
-      if (outputs[i].second == outputs[j].second)
-        refuse(outputs[i].first + " and " + outputs[j].first + " name the same file");
+  if (!o.shots.empty()) files.push_back({"--shots", o.shots, shots});
+  for (size_t i = 0; i < files.size(); ++i)
+    for (size_t j = i + 1; j < files.size(); ++j)
+      if (!files[i].target.identity.empty() && files[i].target.identity == files[j].target.identity)
+        refuse(files[i].option + " and " + files[j].option + " name the same file");
 }
 
 // A whole number from `low` to `high`, or nothing; leading zeros count
@@ -161,14 +167,10 @@ Options parseOptions(int argc, char** argv) {
       }
     } else if (arg == "--png") {
       o.png = value("a file name");
-      checkOutput(arg, o.png);
     } else if (arg == "--trace") {
       o.trace = value("a file name");
-      checkOutput(arg, o.trace);
     } else if (arg == "--shots") {
       o.shots = value("a folder name");
-      std::string problem = folderProblem(o.shots);
-      if (!problem.empty()) refuse("--shots: cannot write into " + shown(o.shots) + ": " + problem);
     } else if (arg == "--size") {
       std::string v = value("WIDTHxHEIGHT");
       size_t x = v.find('x');
@@ -195,7 +197,7 @@ Options parseOptions(int argc, char** argv) {
              "\"; the options are --headless --keys --png --shots --trace --size --seed --help");
     }
   }
-  checkClashes(o);
+  checkOutputs(o);
   return o;
 }
 

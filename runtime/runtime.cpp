@@ -110,9 +110,18 @@ Runtime::Runtime(const Options& options) : options_(options) {
   init(w, h);
   // The outputs are made only now that the run can start; what each path
   // means is decided here, once, and written through what is opened now.
+  // The shots' folder first: the other outputs may go into it.
+  if (!options.shots.empty()) {
+    shots_ = std::make_unique<OutputFolder>();
+    if (!shots_->open(options.shots)) {
+      std::fprintf(stderr, "--shots: cannot write into %s: %s\n", shown(options.shots).c_str(),
+                   shots_->error().c_str());
+      throw ProgramEnd{2};
+    }
+  }
   auto openOutput = [](const char* option, const std::string& path) {
     auto out = std::make_unique<OutputFile>();
-    if (!out->open(path)) {
+    if (!out->open(path, option)) {
       std::fprintf(stderr, "%s: cannot write %s: %s\n", option, shown(path).c_str(),
                    out->error().c_str());
       throw ProgramEnd{2};
@@ -121,15 +130,6 @@ Runtime::Runtime(const Options& options) : options_(options) {
   };
   if (!options.trace.empty()) trace_ = openOutput("--trace", options.trace);
   if (!options.png.empty()) png_ = openOutput("--png", options.png);
-  if (!options.shots.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(options.shots, ec);
-    if (ec) {
-      std::fprintf(stderr, "--shots: cannot make %s: %s\n", shown(options.shots).c_str(),
-                   ec.message().c_str());
-      throw ProgramEnd{2};
-    }
-  }
   if (!options.headless) onDisplayLost([this](const std::string& why) { endOnDisplayLost(why); });
   seed_ = options.seed;
 }
@@ -448,10 +448,9 @@ std::string Runtime::INKEY(std::source_location where) {
   if (!options_.shots.empty()) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
-    std::string error;
-    if (!writePng((std::filesystem::path(options_.shots) / name).string(), &error) &&
-        shotFailures_++ == 0)
-      shotError_ = std::string(name) + ": " + error;
+    OutputFile shot;
+    if (!(shot.open(name, "", shots_.get()) && writePng(shot)) && shotFailures_++ == 0)
+      shotError_ = std::string(name) + ": " + shot.error();
   }
   return std::string(1, static_cast<char>(k));
 }
@@ -509,7 +508,12 @@ bool Runtime::writePng(OutputFile& out) const {
   };
   cairo_status_t status = cairo_surface_write_to_png_stream(surface_, put, &out);
   calcForget();
-  if (status != CAIRO_STATUS_SUCCESS) return out.fail(cairo_status_to_string(status));
+  // A failed write has said why; the encoder itself fails only for want
+  // of memory.
+  if (status == CAIRO_STATUS_NO_MEMORY || status == CAIRO_STATUS_PNG_ERROR)
+    out.fail("there was not enough memory to make the PNG");
+  else if (status != CAIRO_STATUS_SUCCESS)
+    out.fail(cairo_status_to_string(status));
   return out.commit();
 }
 
@@ -518,6 +522,7 @@ bool Runtime::finish() {
   auto report = [&](const char* option, const std::string& what, const std::string& why) {
     std::fprintf(stderr, "%s: cannot write %s: %s\n", option, what.c_str(), why.c_str());
     ok = false;
+    ++failedOutputs_;
   };
   if (png_ && !writePng(*png_)) report("--png", shown(options_.png), png_->error());
   png_.reset();

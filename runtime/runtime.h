@@ -25,6 +25,7 @@ typedef struct _cairo_font_options cairo_font_options_t;
 namespace rt {
 
 class OutputFile;
+class OutputFolder;
 
 // Key codes of the queue.
 enum Key : int {
@@ -181,6 +182,12 @@ class Runtime {
   // shots that failed, each failure as one line on stderr. False when any
   // output could not be written.
   bool finish();
+  // The outputs the run was asked for (--png, --trace, --shots), and how
+  // many of them could not be written.
+  int outputs() const {
+    return !options_.png.empty() + !options_.trace.empty() + !options_.shots.empty();
+  }
+  int failedOutputs() const { return failedOutputs_; }
   // The window's display went away: says so, writes the outputs as the
   // run stood and ends the process.
   [[noreturn]] void endOnDisplayLost(const std::string& why);
@@ -218,8 +225,10 @@ class Runtime {
   std::unique_ptr<Display> display_;
   Options options_;
   std::unique_ptr<OutputFile> trace_, png_;
+  std::unique_ptr<OutputFolder> shots_;
   std::string shotError_;  // the first shot that could not be written, and why
   int shotFailures_ = 0;
+  int failedOutputs_ = 0;
   bool recordTrace_ = false;
   std::vector<std::string> traceLines_;
   int measuring_ = 0;

@@ -182,7 +182,7 @@ TEST(Headless, RefusalsNameTheirLimitAndLeaveNothingBehind) {
       {"--trace /nonexistent/dir/t.jsonl", "/nonexistent/dir does not exist"},
       {"--png " + d, "is a folder"},
       {"--shots " + d + "/new --bogus", "unknown option"},
-      {"--trace " + d + "/new/t.jsonl --shots " + d + "/new", "does not exist"},
+      {"--trace " + d + "/new/t.jsonl --shots " + d + "/other", "the folder " + d + "/new does not exist"},
       {"--png " + d + "/x --trace " + d + "/x", "--png and --trace name the same file"},
       {"--png " + d + "/x --trace " + d + "/../" + dir.filename().string() + "/x", "same file"},
       {"--png /dev/full --trace /dev/full", "same file"},
@@ -228,6 +228,8 @@ TEST(Headless, NumbersAndShotNamesAreTakenForWhatTheyMean) {
       // Names the shots never take.
       {"--shots " + d + "/shots --png " + d + "/shots/shot-00001.png", "shots/shot-00001.png"},
       {"--shots " + d + "/shots --png " + d + "/shots/shot-0000.png", "shots/shot-0000.png"},
+      // Into the folder the shots make.
+      {"--trace " + d + "/new/deeper/t.jsonl --shots " + d + "/new/deeper", "new/deeper/t.jsonl"},
   };
   for (const Case& c : cases) {
     Outcome o = runProgram("kelvaro --headless --keys 1 " + c.args);

@@ -116,13 +116,14 @@ TEST_F(OutputTest, ProblemsAreFoundBeforeTheRun) {
   EXPECT_EQ(problem(dir / "to-missing"), "the folder " + quoted(dir / "missing") + " does not exist");
   EXPECT_EQ(problem(dir / "loop"), "Too many levels of symbolic links");
   EXPECT_EQ(problem(dir / "plain" / "x.png"), quoted(dir / "plain") + " is not a folder");
-  EXPECT_EQ(rt::folderProblem((dir / "a" / "b").string()), "");
-  EXPECT_EQ(rt::folderProblem((dir / "plain" / "b").string()), quoted(dir / "plain") + " is not a folder");
+  EXPECT_EQ(rt::folderTarget((dir / "a" / "b").string()).problem, "");
+  EXPECT_EQ(rt::folderTarget((dir / "plain" / "b").string()).problem, quoted(dir / "plain") + " is not a folder");
   EXPECT_FALSE(fs::exists(dir / "a"));
 }
 
 TEST_F(OutputTest, IdentitySeesThroughLinksAndDots) {
   std::ofstream(dir / "t.jsonl") << "x";
+  fs::create_directories(dir / "x");
   fs::create_symlink("t.jsonl", dir / "l");
   fs::create_symlink("later.png", dir / "to-later");
   auto id = [](const fs::path& p) { return rt::outputTarget(p.string()).identity; };
