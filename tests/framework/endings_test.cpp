@@ -186,6 +186,17 @@ bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration limit 
   return true;
 }
 
+struct Outcome {
+  int ending;
+  std::vector<std::string> says;
+};
+
+Outcome run(const Spawn& s) {
+  pid_t pid = start(s);
+  int e = ending(pid);
+  return {e, linesOf(slurp(s.err))};
+}
+
 // A key script long enough that a run is still drawing when it is stopped.
 std::string longScript() {
   std::string keys = "1 Enter";
@@ -262,18 +273,23 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
 }
 
 // Whatever the moment a run is ended, the folders hold its outputs whole
-// or not at all: no file of ours is left half-written or hidden.
+// or not at all: no file of ours is left half-written or hidden. Where the
+// file system makes no unnamed files, the outputs are written under
+// temporary names, which every ending but SIGKILL removes.
 TEST(Endings, NoEndingLeavesAFileOfOursBehind) {
-  for (int run = 0; run < 8; ++run) {
-    int sig = run % 2 ? SIGKILL : SIGUSR1;
+  for (int run = 0; run < 16; ++run) {
+    bool shots = run % 4 < 2, named = run >= 8;
+    int sig = run % 2 && !named ? SIGKILL : SIGUSR1;
     auto wait = std::chrono::milliseconds(53 * run % 400);
-    SCOPED_TRACE(strsignal(sig) + std::string(" after ") + std::to_string(wait.count()) + " ms");
+    SCOPED_TRACE(strsignal(sig) + std::string(" after ") + std::to_string(wait.count()) + " ms" +
+                 (shots ? ", with shots" : "") + (named ? ", written under temporary names" : ""));
     Folder f("ended_anywhere");
-    fs::path shots = f.dir / "shots";
-    pid_t pid = start({{"kelvaro", "--headless", "--keys", longScript(), "--trace", (f.dir / "t.jsonl").string(),
-                        "--png", (f.dir / "p.png").string(), "--shots", shots.string()},
-                       {kNoLeaks},
-                       f.dir / "err"});
+    std::vector<std::string> args = {"kelvaro", "--headless", "--keys", longScript(), "--trace",
+                                     (f.dir / "t.jsonl").string(), "--png", (f.dir / "p.png").string()};
+    if (shots) args.insert(args.end(), {"--shots", (f.dir / "shots").string()});
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0"};
+    if (named) env.push_back("LD_PRELOAD=" + std::string(NO_UNNAMED_FILES));
+    pid_t pid = start({args, env, f.dir / "err"});
     ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
     std::this_thread::sleep_for(wait);
     kill(pid, sig);
@@ -282,6 +298,20 @@ TEST(Endings, NoEndingLeavesAFileOfOursBehind) {
     EXPECT_FALSE(fs::exists(f.dir / "t.jsonl"));
     expectOnlyWholeOutputs(f);
   }
+  // Written under temporary names, a run that ends as it should puts every
+  // output in place and leaves nothing else.
+  Folder f("named_whole");
+  put(f.dir / "p.png", "before");
+  Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", (f.dir / "p.png").string(), "--trace",
+                    (f.dir / "t.jsonl").string(), "--shots", (f.dir / "shots").string()},
+                   {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)},
+                   f.dir / "err"});
+  EXPECT_EQ(o.ending, 0);
+  EXPECT_EQ(o.says, std::vector<std::string>{});
+  expectWholePng(f.dir / "p.png");
+  expectWholeTrace(f.dir / "t.jsonl");
+  EXPECT_EQ(f.entries(), (std::set<std::string>{"err", "p.png", "t.jsonl", "shots", "shots/shot-0001.png",
+                                                "shots/shot-0002.png"}));
 }
 
 // A FIFO that nobody opens, or whose reader never reads, holds the run
@@ -388,17 +418,6 @@ TEST(Endings, CtrlCStopsTheShellLoopAroundARun) {
   expectWholePng(f.dir / "o1.png");
   EXPECT_FALSE(fs::exists(f.dir / "o2.png"));
   expectOnlyWholeOutputs(f);
-}
-
-struct Outcome {
-  int ending;
-  std::vector<std::string> says;
-};
-
-Outcome run(const Spawn& s) {
-  pid_t pid = start(s);
-  int e = ending(pid);
-  return {e, linesOf(slurp(s.err))};
 }
 
 // Whatever would fail at the end is refused before the run, and before its
