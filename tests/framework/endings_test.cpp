@@ -166,7 +166,11 @@ int ending(pid_t pid, Clock::duration limit = 60s) {
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -WTERMSIG(rc);
 }
 
-bool alive(pid_t pid) { return kill(pid, 0) == 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
+// Still running; an ended run is left for ending() to collect.
+bool alive(pid_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
 
 // Whether the process has its own handler for `sig`: the program is past
 // its first steps and a signal now meets its handling, not the default.
