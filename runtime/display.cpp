@@ -72,22 +72,71 @@ std::function<void(const std::string&)>& lostHandler() {
   std::_Exit(kDisplayLost);
 }
 
+bool envSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+
+// The display a window run uses, as its messages name it.
+std::string displayShown() {
+  return envSet("DISPLAY") ? std::string("display ") + std::getenv("DISPLAY") : "the display";
+}
+
+void sayNoWindow(const std::string& why) {
+  std::fprintf(stderr, "cannot open a window: %s; run with --headless to run without one\n", why.c_str());
+}
+
+[[noreturn]] void noWindow(const std::string& why) {
+  sayNoWindow(why);
+  throw ProgramEnd{1};
+}
+
+// True while the window is being made: from before the video driver
+// connects until the window is up and its first events are handled. A
+// display that fails then means the run could not start.
+bool windowStarting = false;
+
+// The run cannot start, found inside an X call: nothing may unwind through
+// the X library, and its handler must not return, so the process ends here.
+[[noreturn]] void noWindowNow(const std::string& why) {
+  sayNoWindow(why);
+  std::fflush(stderr);
+  removeTemporaries();
+  std::_Exit(1);
+}
+
 // The X library's own handlers print raw lines and end the process with
-// status 1 as though it had never started; these end the run as a lost
-// display. Both are reached only from inside an X call of this thread.
-int onConnectionBroken(::Display*) { displayLost("the connection to the display server broke"); }
+// status 1 whatever the phase; these say in one line what happened: while
+// the window is being made, that it cannot be opened; after, that the
+// display was lost. Both are reached only from inside an X call of this
+// thread.
+int onConnectionBroken(::Display*) {
+  if (windowStarting)
+    noWindowNow("the connection to " + displayShown() + " broke while the window was being made");
+  displayLost("the connection to the display server broke");
+}
+// The video driver's own probes that may fail set handlers of their own
+// for the time of the probe; a refusal that reaches this one is one the
+// X library's handler would have ended the process for.
 int onRequestRefused(::Display*, XErrorEvent* e) {
+  if (windowStarting)
+    noWindowNow(displayShown() + " refused a request while the window was being made, error " +
+                std::to_string(e->error_code));
   displayLost("the display server refused a request on the window, error " +
               std::to_string(e->error_code));
 }
 
-// The X library's handlers while a window is open, and the ones they
-// replaced; the X library is the one the video driver loaded, and nothing
-// is loaded here that is not already there.
+// Puts the handlers above in the X library's place and restores the ones
+// they replaced when it goes. The X library has one slot for each kind of
+// handler, not a stack: whoever replaces a handler restores it, and in the
+// reverse order of replacing.
 class X11Watch {
  public:
-  X11Watch() {
-    x11_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+  // Without `load`, only a library already loaded (by the video driver)
+  // is watched; with it, the library is loaded now, so that the handlers
+  // are in place before the video driver opens its first connection.
+  explicit X11Watch(bool load) {
+    x11_ = dlopen("libX11.so.6", RTLD_NOW | (load ? 0 : RTLD_NOLOAD));
     if (!x11_) return;
     setIO_ = reinterpret_cast<decltype(setIO_)>(dlsym(x11_, "XSetIOErrorHandler"));
     setError_ = reinterpret_cast<decltype(setError_)>(dlsym(x11_, "XSetErrorHandler"));
@@ -111,14 +160,10 @@ class X11Watch {
   XErrorHandler error_ = nullptr;
 };
 
-[[noreturn]] void noWindow(const std::string& why) {
-  std::fprintf(stderr, "cannot open a window: %s; run with --headless to run without one\n", why.c_str());
-  throw ProgramEnd{1};
-}
-
-bool envSet(const char* name) {
-  const char* v = std::getenv(name);
-  return v && *v;
+// Whether the video driver openVideo starts is, or may be, the X one.
+bool x11Driver() {
+  const char* forced = std::getenv("SDL_VIDEODRIVER");
+  return envSet("DISPLAY") && (!forced || !*forced || std::string(forced).find("x11") != std::string::npos);
 }
 
 // Starts the video driver of the display the session names, never an
@@ -137,8 +182,7 @@ void openVideo() {
   // The program catches the signals that end a run itself.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::string where = envSet("DISPLAY") ? std::string("display ") + std::getenv("DISPLAY") : "the display";
-    noWindow(where + " cannot be reached (" + SDL_GetError() + ")");
+    noWindow(displayShown() + " cannot be reached (" + SDL_GetError() + ")");
   }
 }
 
@@ -149,6 +193,8 @@ class WindowDisplay : public QueueDisplay {
  public:
   WindowDisplay(std::vector<int> keys, bool sizeGiven, int& width, int& height)
       : QueueDisplay(std::move(keys)) {
+    windowStarting = true;
+    if (x11Driver()) startWatch_ = std::make_unique<X11Watch>(true);
     openVideo();
     SDL_Rect usable{0, 0, width, height};
     if (!sizeGiven && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
@@ -166,18 +212,23 @@ class WindowDisplay : public QueueDisplay {
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
       xWindow_ = info.info.x11.window;
-      x11Watch_ = std::make_unique<X11Watch>();
+      // Back on top of the handler the video driver put over the first.
+      x11Watch_ = std::make_unique<X11Watch>(false);
       // The window destroyed by another client is seen as its X event.
       SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
     SDL_PumpEvents();
     SDL_GetWindowSize(window_, &width, &height);
     SDL_StartTextInput();
+    windowStarting = false;
   }
   ~WindowDisplay() override {
     x11Watch_.reset();
     SDL_DestroyWindow(window_);
+    // The video driver puts back the handler it found when it started,
+    // the first watch's; so that one goes only after it.
     SDL_Quit();
+    startWatch_.reset();
   }
 
   int poll() override {
@@ -331,7 +382,9 @@ class WindowDisplay : public QueueDisplay {
 
   SDL_Window* window_ = nullptr;
   unsigned long xWindow_ = 0;  // the X window under it, when the display is X
-  std::unique_ptr<X11Watch> x11Watch_;
+  // The handlers from before the video driver started, and the same
+  // handlers again over the video driver's own once the window is up.
+  std::unique_ptr<X11Watch> startWatch_, x11Watch_;
   cairo_surface_t* page_ = nullptr;
   bool fresh_ = true;  // the window buffer holds nothing of the page yet
   std::vector<SDL_Rect> rects_;
