@@ -125,7 +125,13 @@ struct Walk {
 // The descriptor of the program's own that `parts` / `name` names
 // (/proc/self/fd/1, which /dev/stdout leads to), or -1.
 int ownDescriptor(const std::vector<std::string>& parts, const std::string& name) {
-  std::string pid = std::to_string(getpid());
+  // The program's number as /proc names it, which in another process
+  // namespace's /proc is not the one getpid() gives.
+  static const std::string pid = [] {
+    char self[32] = {};
+    ssize_t n = readlink("/proc/self", self, sizeof self - 1);
+    return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::to_string(getpid());
+  }();
   bool fdFolder = (parts.size() == 3 && parts[0] == "proc" && parts[1] == pid && parts[2] == "fd") ||
                   (parts.size() == 5 && parts[0] == "proc" && parts[1] == pid && parts[2] == "task" &&
                    parts[4] == "fd");
