@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 
 #include "runtime/display.h"
 #include "runtime/endings.h"
