@@ -62,6 +62,12 @@ std::string joined(std::vector<std::string> parts, const std::string& last) {
   return joined(parts);
 }
 
+// The path `parts` one step on: into `name`, or up for "..".
+void step(std::vector<std::string>& parts, const std::string& name) {
+  if (name != "..") parts.push_back(name);
+  else if (!parts.empty()) parts.pop_back();
+}
+
 std::vector<std::string> components(const std::string& path) {
   std::vector<std::string> out;
   size_t i = 0;
@@ -152,14 +158,15 @@ std::string plantedLink(const Walk& w, const std::string& name, const struct sta
          " nor this run, so it is not followed";
 }
 
-Walk walk(const std::string& path, const OutputFolder* in, int inFd,
-          const std::vector<std::string>& inParts) {
+// Follows `path`, a relative one from the folder `inFd` at `inParts` when
+// one is given (else from the current folder).
+Walk walk(const std::string& path, int inFd = -1, const std::vector<std::string>& inParts = {}) {
   Walk w;
   if (path.empty()) {
     w.problem = "no file name";
     return w;
   }
-  if (path[0] == '/' || !in) {
+  if (path[0] == '/' || inFd < 0) {
     w.folder.reset(openFolder(AT_FDCWD, path[0] == '/' ? "/" : "."));
     if (path[0] != '/') {
       char* cwd = getcwd(nullptr, 0);
@@ -187,7 +194,7 @@ Walk walk(const std::string& path, const OutputFolder* in, int inFd,
     bool last = todo.empty();
     if (c == "..") {
       w.folder.reset(openFolder(w.folder.get(), ".."));
-      if (!w.parts.empty()) w.parts.pop_back();
+      step(w.parts, c);
       if (w.folder.get() < 0) {
         w.problem = std::strerror(errno);
         return w;
@@ -273,15 +280,14 @@ struct Target {
   enum How { kNew, kReplace, kInPlace, kStream };
   Walk walk;
   How how = kNew;
-  OutputTarget shown;
+  OutputTarget target;  // what the checks say of it
 };
 
-Target resolve(const std::string& given, const OutputFolder* in, int inFd,
-               const std::vector<std::string>& inParts) {
+Target resolve(const std::string& given, int inFd = -1, const std::vector<std::string>& inParts = {}) {
   Target t;
-  t.walk = walk(given, in, inFd, inParts);
+  t.walk = walk(given, inFd, inParts);
   Walk& w = t.walk;
-  OutputTarget& o = t.shown;
+  OutputTarget& o = t.target;
   o.problem = w.problem;
   if (!o.problem.empty()) return t;
   if (w.stream >= 0) {
@@ -369,6 +375,14 @@ constexpr const char* kStoppedWaiting = "the run was stopped while it waited for
 // How long a write waits for a reader to make room once a stop is asked.
 constexpr int kReaderGraceMs = 500;
 
+// Follows `path` to a folder, which need not exist yet.
+Walk walkToFolder(const std::string& path) {
+  Walk w = walk(path);
+  if (w.problem.empty() && (w.stream >= 0 || (w.exists && !w.name.empty())))
+    w.problem = shown(path) + " is not a folder";
+  return w;
+}
+
 }  // namespace
 
 OutputFolder::~OutputFolder() {
@@ -376,10 +390,8 @@ OutputFolder::~OutputFolder() {
 }
 
 bool OutputFolder::open(const std::string& path) {
-  Walk w = walk(path, nullptr, -1, {});
+  Walk w = walkToFolder(path);
   error_ = w.problem;
-  if (error_.empty() && (w.stream >= 0 || (w.exists && !w.name.empty())))
-    error_ = shown(path) + " is not a folder";
   if (!error_.empty()) return false;
   for (const std::string& c : w.missing) {
     if (c != ".." && mkdirat(w.folder.get(), c.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -391,8 +403,7 @@ bool OutputFolder::open(const std::string& path) {
       error_ = std::strerror(errno);
       return false;
     }
-    if (c != "..") w.parts.push_back(c);
-    else if (!w.parts.empty()) w.parts.pop_back();
+    step(w.parts, c);
   }
   if (fd_ >= 0) ::close(fd_);
   fd_ = aboveStandardStreams(w.folder.release());
@@ -406,8 +417,8 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
   discard();
   error_.clear();
   buffer_.clear();
-  Target t = in ? resolve(path, in, in->fd_, in->parts_) : resolve(path, nullptr, -1, {});
-  if (!t.shown.problem.empty()) return fail(t.shown.problem);
+  Target t = in ? resolve(path, in->fd_, in->parts_) : resolve(path);
+  if (!t.target.problem.empty()) return fail(t.target.problem);
   Walk& w = t.walk;
   if (t.how == Target::kStream) {
     how_ = How::kInPlace;
@@ -581,24 +592,17 @@ void OutputFile::discard() {
   how_ = How::kNone;
 }
 
-OutputTarget outputTarget(const std::string& path) { return resolve(path, nullptr, -1, {}).shown; }
+OutputTarget outputTarget(const std::string& path) { return resolve(path).target; }
 
 OutputTarget folderTarget(const std::string& path) {
   OutputTarget o;
-  Walk w = walk(path, nullptr, -1, {});
+  Walk w = walkToFolder(path);
   o.problem = w.problem;
   if (!o.problem.empty()) return o;
-  if (w.stream >= 0 || (w.exists && !w.name.empty())) {
-    o.problem = shown(path) + " is not a folder";
-    return o;
-  }
   o.folder = joined(w.parts);
   // The folders still to be made, by name.
   std::vector<std::string> parts = w.parts;
-  for (const std::string& c : w.missing) {
-    if (c != "..") parts.push_back(c);
-    else if (!parts.empty()) parts.pop_back();
-  }
+  for (const std::string& c : w.missing) step(parts, c);
   o.file = joined(parts);
   o.identity = w.exists ? fileIdentity(w.st) : "new " + o.file;
   o.problem = folderRefuses(w.folder.get(), o.folder);
