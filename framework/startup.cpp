@@ -5,6 +5,7 @@
 #include "runtime/display.h"
 #include "runtime/endings.h"
 #include "runtime/fonts.h"
+#include "runtime/messages.h"
 
 Framework::Framework(rt::Runtime& runtime, std::string title)
     : rt(runtime), programTitle(std::move(title)) {}
@@ -21,8 +22,8 @@ int Framework::RunGuarded(const std::function<void()>& body) {
       rt.abortMeasure();
       ERR = static_cast<float>(e.err());
       ERL = static_cast<float>(e.erl());
-      std::fprintf(stderr, "runtime error %d (%s) at %s:%d\n", e.err(), e.what(), e.file().c_str(),
-                   e.erl());
+      rt::say("runtime error " + std::to_string(e.err()) + " (" + e.what() + ") at " + e.file() + ":" +
+              std::to_string(e.erl()));
       ErrorHandler();
     }
   } catch (const rt::ProgramEnd& end) {
@@ -71,26 +72,10 @@ void Framework::ErrorHandler() {
   rt.holdUntilClosed();
 }
 
-namespace {
-
-// What a stop leaves, said once the outputs have been handled: `outputs`
-// asked for, `failed` of them not written (each said in a line before), or
-// -1 when the run did not get to begin.
-std::string stopLine(int sig, int outputs, int failed) {
-  std::string line = "stopped by " + rt::signalName(sig);
-  if (outputs < 0) return line + " before the run began; nothing was written";
-  if (outputs == 0) return line;
-  if (failed == 0) return line + "; the outputs hold the run as it stood";
-  if (failed < outputs) return line + "; the other outputs hold the run as it stood";
-  return line + "; no output could be written";
-}
-
-}  // namespace
-
 int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
   rt::catchEndings();
-  int status = 0, outputs = -1, failed = 0;
+  int status = 0;
   try {
     rt::Options options = rt::parseOptions(argc, argv);
     std::unique_ptr<rt::Runtime> runtime;
@@ -104,21 +89,16 @@ int RunProgram(int argc, char** argv,
       std::unique_ptr<Framework> program = make(*runtime);
       runtime->setTitle(program->programTitle);
       status = program->Run();
-      outputs = runtime->outputs();
-      failed = runtime->failedOutputs();
     }
   } catch (const rt::ProgramEnd& end) {
     status = end.status;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "fatal: %s\n", e.what());
+    rt::say(std::string("fatal: ") + e.what());
     status = 4;
   }
   // The window is closed and the outputs handled: a stop asked for at any
   // time before now ends the process by its signal, so that the caller
   // (a shell loop, make) stops too.
-  if (int sig = rt::finalStop()) {
-    std::fprintf(stderr, "%s\n", stopLine(sig, outputs, failed).c_str());
-    rt::dieBy(sig);
-  }
+  if (int sig = rt::finalStop()) rt::endByStop(sig);
   return status;
 }

@@ -12,6 +12,7 @@
 
 #include "runtime/changes.h"
 #include "runtime/endings.h"
+#include "runtime/messages.h"
 
 // Last: the X headers define macros (None, Bool, Status) that clash with
 // the others.
@@ -61,16 +62,21 @@ std::function<void(const std::string&)>& lostHandler() {
   return handler;
 }
 
-[[noreturn]] void displayLost(const std::string& why) {
+// `what` says what happened, as the line that ends the run begins.
+[[noreturn]] void displayLost(const std::string& what) {
   static bool ending = false;
   if (!ending) {
     ending = true;
-    if (lostHandler()) lostHandler()(why);
+    if (lostHandler()) lostHandler()(what);
   }
-  std::fprintf(stderr, "the display was lost (%s)\n", why.c_str());
-  removeTemporaries();
-  std::_Exit(kDisplayLost);
+  // No run to write out: it has not begun, or it has ended and its
+  // outputs were handled before its window closed.
+  endAsLost(what);
 }
+
+// The X window under the run's window, once it is up.
+unsigned long runWindow = 0;
+constexpr const char* kWindowClosedByOther = "the window was closed by another program";
 
 bool envSet(const char* name) {
   const char* v = std::getenv(name);
@@ -83,7 +89,7 @@ std::string displayShown() {
 }
 
 void sayNoWindow(const std::string& why) {
-  std::fprintf(stderr, "cannot open a window: %s; run with --headless to run without one\n", why.c_str());
+  say("cannot open a window: " + why + "; run with --headless to run without one");
 }
 
 [[noreturn]] void noWindow(const std::string& why) {
@@ -113,7 +119,7 @@ bool windowStarting = false;
 int onConnectionBroken(::Display*) {
   if (windowStarting)
     noWindowNow("the connection to " + displayShown() + " broke while the window was being made");
-  displayLost("the connection to the display server broke");
+  displayLost("the display was lost (the connection to the display server broke)");
 }
 // The video driver's own probes that may fail set handlers of their own
 // for the time of the probe; a refusal that reaches this one is one the
@@ -122,8 +128,12 @@ int onRequestRefused(::Display*, XErrorEvent* e) {
   if (windowStarting)
     noWindowNow(displayShown() + " refused a request while the window was being made, error " +
                 std::to_string(e->error_code));
-  displayLost("the display server refused a request on the window, error " +
-              std::to_string(e->error_code));
+  // A window that another program destroyed is refused to every request
+  // that still names it, before its destruction is seen as an event.
+  if (e->error_code == BadWindow && runWindow != 0 && e->resourceid == runWindow)
+    displayLost(kWindowClosedByOther);
+  displayLost("the display was lost (the display server refused a request on the window, error " +
+              std::to_string(e->error_code) + ")");
 }
 
 // Puts the handlers above in the X library's place and restores the ones
@@ -182,7 +192,10 @@ void openVideo() {
   // The program catches the signals that end a run itself.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    noWindow(displayShown() + " cannot be reached (" + SDL_GetError() + ")");
+    // The drivers chosen here fail to start only when their display
+    // cannot be reached; a driver the user forced may have its own reason.
+    noWindow(displayShown() + " cannot be reached" +
+             (envSet("SDL_VIDEODRIVER") ? std::string(" (") + SDL_GetError() + ")" : ""));
   }
 }
 
@@ -211,7 +224,7 @@ class WindowDisplay : public QueueDisplay {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
-      xWindow_ = info.info.x11.window;
+      xWindow_ = runWindow = info.info.x11.window;
       // Back on top of the handler the video driver put over the first.
       x11Watch_ = std::make_unique<X11Watch>(false);
       // The window destroyed by another client is seen as its X event.
@@ -223,6 +236,7 @@ class WindowDisplay : public QueueDisplay {
     windowStarting = false;
   }
   ~WindowDisplay() override {
+    runWindow = 0;
     x11Watch_.reset();
     SDL_DestroyWindow(window_);
     // The video driver puts back the handler it found when it started,
@@ -353,7 +367,7 @@ class WindowDisplay : public QueueDisplay {
         if (const SDL_SysWMmsg* m = ev.syswm.msg; m && m->subsystem == SDL_SYSWM_X11 &&
                                                   m->msg.x11.event.type == DestroyNotify &&
                                                   m->msg.x11.event.xdestroywindow.window == xWindow_)
-          displayLost("the window was destroyed");
+          displayLost(kWindowClosedByOther);
         break;
       case SDL_TEXTINPUT:
         // Printable ASCII only: full-width input is ignored.
@@ -403,11 +417,11 @@ std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven
 }
 
 void showStartupError(const std::string& message, bool headless) {
-  std::fprintf(stderr, "%s\n", message.c_str());
+  say(message);
   if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "", message.c_str(), nullptr);
 }
 
-void onDisplayLost(std::function<void(const std::string& why)> handler) {
+void onDisplayLost(std::function<void(const std::string& what)> handler) {
   lostHandler() = std::move(handler);
 }
 

@@ -23,9 +23,10 @@ std::unique_ptr<Display> makeWindowDisplay(std::vector<int> keys, bool sizeGiven
 // display is there, and always a line on stderr.
 void showStartupError(const std::string& message, bool headless);
 // Called when the window's display goes away under a run (the display
-// server ended, the window was destroyed from outside); it must not
+// server ended, another program destroyed the window), with the start of
+// the line that will say so ("the display was lost (...)"); it must not
 // return. Without one, the run says so and ends with its own status.
-void onDisplayLost(std::function<void(const std::string& why)> handler);
+void onDisplayLost(std::function<void(const std::string& what)> handler);
 void pushDisplayKeys(Display& display, const std::vector<int>& keys);
 void pushDisplayClose(Display& display);
 

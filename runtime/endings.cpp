@@ -1,14 +1,20 @@
 #include "runtime/endings.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "runtime/basic.h"
+#include "runtime/messages.h"
+#include "runtime/runtime.h"
 
 namespace rt {
 
@@ -38,8 +44,22 @@ void store(std::atomic<char>* to, size_t size, const std::string& text) {
   to[n].store('\0', std::memory_order_relaxed);
 }
 
+// A text out of a slot, for a handler too.
+template <size_t N>
+void load(const std::atomic<char> (&from)[N], char (&to)[N]) {
+  for (size_t i = 0; i < N; ++i) to[i] = from[i].load(std::memory_order_relaxed);
+  to[N - 1] = '\0';
+}
+
 std::atomic<int> stopSignal{0};
+std::atomic<long long> stopAtMs{0};  // when it came, on the monotonic clock
 std::atomic<long> mainThread{0};
+
+long long nowMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // Signals that end a process (a few of them with a core), sent or raised
@@ -76,7 +96,9 @@ const char* nameOf(int sig) {
   }
 }
 
-// A line put together in a handler, without allocating.
+// A line put together in a handler, without allocating. It is written
+// only as far as the standard error has room at once: the handler never
+// waits for a reader.
 class Line {
  public:
   void add(const char* text) {
@@ -85,6 +107,8 @@ class Line {
   void write() {
     text_[used_++] = '\n';
     for (size_t done = 0; done < used_;) {
+      pollfd p{2, POLLOUT, 0};
+      if (poll(&p, 1, 0) != 1 || !(p.revents & POLLOUT)) return;
       ssize_t n = ::write(2, text_ + done, used_ - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return;
@@ -114,8 +138,7 @@ void endAtOnce(int sig, siginfo_t* info, bool again) {
   for (Slot& s : slots) {
     if (!s.taken.load() || !s.option[0].load()) continue;
     char option[kOptionBytes];
-    for (size_t i = 0; i < kOptionBytes; ++i) option[i] = s.option[i].load(std::memory_order_relaxed);
-    option[kOptionBytes - 1] = '\0';
+    load(s.option, option);
     line.add(joint);
     line.add(option);
     joint = ", ";
@@ -149,19 +172,13 @@ void onFatal(int sig, siginfo_t* info, void*) {
 
 void onStop(int sig, siginfo_t* info, void*) {
   if (sentToMain(sig, info)) return;
-  int none = 0;
   // Asked twice: the run did not get to stop, so it ends now.
-  if (!stopSignal.compare_exchange_strong(none, sig)) endAtOnce(sig, info, true);
-}
-
-// No SA_RESTART: a call blocked on an output returns EINTR, and the
-// output gives up when a stop was asked for.
-void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
-  struct sigaction sa {};
-  sa.sa_sigaction = handler;
-  sa.sa_flags = SA_SIGINFO;
-  sigemptyset(&sa.sa_mask);
-  sigaction(sig, &sa, &before[sig]);
+  if (stopSignal.load() != 0) {
+    endAtOnce(sig, info, true);
+    return;
+  }
+  stopAtMs = nowMs();
+  stopSignal = sig;
 }
 
 sigset_t endingSignals() {
@@ -172,6 +189,25 @@ sigset_t endingSignals() {
     if (!isFault(sig)) sigaddset(&set, sig);
   return set;
 }
+
+// Nothing waits on a signal: every wait is bounded and looks for a stop
+// itself, so a call the signal lands in is simply restarted. One handler
+// runs at a time.
+void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
+  struct sigaction sa {};
+  sa.sa_sigaction = handler;
+  sa.sa_flags = SA_SIGINFO | SA_RESTART;
+  sa.sa_mask = endingSignals();
+  sigaction(sig, &sa, &before[sig]);
+}
+
+// What the outputs came to, once handled.
+struct Handled {
+  int asked = -1;  // -1: not handled, the run did not begin
+  int failed = 0;
+  std::string folderLeft;
+};
+Handled handled;
 
 }  // namespace
 
@@ -206,8 +242,8 @@ int finalStop() {
 }
 
 void dieBy(int sig) {
-  std::fflush(stdout);
-  std::fflush(stderr);
+  // Nothing of the program's waits in the standard streams' buffers: its
+  // messages are written as they are said.
   removeTemporaries();
   signal(sig, SIG_DFL);
   sigset_t one;
@@ -221,6 +257,54 @@ void dieBy(int sig) {
 
 std::string signalName(int sig) { return nameOf(sig); }
 
+Room waitForRoom(int fd) {
+  // Short slices, so that a stop that lands just before a wait is seen
+  // within one.
+  constexpr int kSliceMs = 50;
+  for (;;) {
+    int slice = kSliceMs;
+    if (stopAsked()) slice = static_cast<int>(std::clamp<long long>(stopAtMs.load() + kStopGraceMs - nowMs(), 0, kSliceMs));
+    pollfd p{fd, POLLOUT, 0};
+    int n = poll(&p, 1, slice);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
+    // An error or a reader gone is for the write to tell.
+    if (n > 0) return Room::kReady;
+    if (stopAsked() && nowMs() >= stopAtMs.load() + kStopGraceMs) return Room::kStopped;
+  }
+}
+
+void outputsHandled(int asked, int failed) {
+  handled.asked = asked;
+  handled.failed = failed;
+}
+
+void folderLeft(const std::string& path) { handled.folderLeft = path; }
+
+std::string outputsClause() {
+  if (handled.asked < 0) {
+    std::string clause = " before the run began; nothing was written";
+    if (!handled.folderLeft.empty()) clause += ", but the folder " + shown(handled.folderLeft) + " was made";
+    return clause;
+  }
+  if (handled.asked == 0) return "";
+  if (handled.failed == 0) return "; the outputs hold the run as it stood";
+  if (handled.failed < handled.asked) return "; the other outputs hold the run as it stood";
+  return "; no output could be written";
+}
+
+void endByStop(int sig) {
+  say("stopped by " + signalName(sig) + outputsClause());
+  dieBy(sig);
+}
+
+void endAsLost(const std::string& what) {
+  if (int sig = finalStop()) endByStop(sig);
+  say(what + (handled.asked < 0 ? "" : outputsClause()));
+  removeTemporaries();
+  std::_Exit(handled.failed > 0 ? kOutputFailed : kDisplayLost);
+}
+
 SignalsHeld::SignalsHeld() {
   sigset_t set = endingSignals();
   pthread_sigmask(SIG_BLOCK, &set, &before_);
@@ -230,6 +314,14 @@ SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
 
 int holdOutput(const std::string& option) {
   SignalsHeld held;
+  // Held already, before it was opened.
+  for (int i = 0; i < static_cast<int>(std::size(slots)) && !option.empty(); ++i) {
+    Slot& s = slots[i];
+    if (!s.taken.load()) continue;
+    char named[kOptionBytes];
+    load(s.option, named);
+    if (option == named) return i;
+  }
   for (int i = 0; i < static_cast<int>(std::size(slots)); ++i) {
     Slot& s = slots[i];
     if (s.taken.load()) continue;
@@ -256,6 +348,12 @@ void forgetTemporary(int slot) {
   slots[slot].folder = -1;
 }
 
+void outputInPlace(int slot) {
+  if (slot < 0) return;
+  SignalsHeld held;
+  store(slots[slot].option, kOptionBytes, "");
+}
+
 void releaseOutput(int slot) {
   if (slot < 0) return;
   SignalsHeld held;
@@ -266,8 +364,7 @@ void removeTemporaries() {
   for (Slot& s : slots) {
     if (!s.taken.load() || s.folder.load() < 0) continue;
     char name[kNameBytes];
-    for (size_t i = 0; i < kNameBytes; ++i) name[i] = s.temp[i].load(std::memory_order_relaxed);
-    name[kNameBytes - 1] = '\0';
+    load(s.temp, name);
     if (name[0]) unlinkat(s.folder.load(), name, 0);
     s.folder = -1;
   }

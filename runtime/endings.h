@@ -1,13 +1,15 @@
 // How a run can end besides its keys running out or its window closing:
 // a signal, or the display going away.
 //
-// A first SIGTERM, SIGINT or SIGHUP stops the run: a call blocked on an
-// output (a FIFO nobody opens or reads) gives up at once, the run ends at
-// its next key wait, writes its outputs, says so in one line and then dies
-// by that signal, so that a shell loop or make sees the stop. A second stop,
-// and every other signal that ends a process, end it at once: --png and
-// --trace are then as they were before the run, and nothing half-written
-// is left in a folder.
+// A first SIGTERM, SIGINT or SIGHUP stops the run: it ends at its next key
+// wait, writes its outputs, says so in one line and then dies by that
+// signal, so that a shell loop or make sees the stop. From the stop on, a
+// reader that takes nothing (a FIFO nobody reads, a stalled pipe on the
+// standard error) holds the run no longer than the stop's grace, all waits
+// together. A second stop, and every other signal that ends a process, end
+// it at once: the outputs not in place yet are then as they were before
+// the run, and nothing half-written is left in a folder. The handlers
+// never wait: a line that finds no room on the standard error is dropped.
 #pragma once
 
 #include <signal.h>
@@ -21,6 +23,8 @@ constexpr int kDisplayLost = 6;
 // A shell reports a run that died by signal N as this plus N (143 for
 // SIGTERM).
 constexpr int kSignalled = 128;
+// How long, from a stop, the run still waits for readers to make room.
+constexpr int kStopGraceMs = 500;
 
 // Installs the program's signal handling; signals ignored when the program
 // started stay ignored. SIGPIPE and SIGXFSZ are ignored: the write they
@@ -33,14 +37,38 @@ void stopIfAsked();
 // The end of a run: holds the stop signals from now on, so that a stop
 // that comes later is not taken, and returns the stop asked for, or 0.
 int finalStop();
-// Flushes the standard streams and dies by `sig`, as it would have without
+// Removes the temporary files and dies by `sig`, as it would have without
 // the program's handler.
 [[noreturn]] void dieBy(int sig);
 // "SIGTERM", ...
 std::string signalName(int sig);
 
+// Waits until `fd` takes a write of up to PIPE_BUF bytes without waiting:
+// before a stop, as long as that takes, and once a stop is asked for, only
+// within the stop's grace.
+enum class Room { kReady, kStopped, kFailed };
+Room waitForRoom(int fd);
+
+// What became of the outputs, for the line that ends the run: `asked`
+// outputs were handled and `failed` of them could not be written (each
+// said in a line of its own before).
+void outputsHandled(int asked, int failed);
+// A folder the run made and could not take back when it ended before it
+// began.
+void folderLeft(const std::string& path);
+// The line's end that says what the outputs hold ("; the outputs hold the
+// run as it stood"), or "" when there are none.
+std::string outputsClause();
+// Says the stop line and dies by `sig`.
+[[noreturn]] void endByStop(int sig);
+// The display went away, as `what` says ("the display was lost (...)");
+// the outputs have been handled. A stop asked for meanwhile wins: the run
+// ends by it. Else says so and what the outputs hold, and ends with
+// kDisplayLost, or kOutputFailed when an output could not be written.
+[[noreturn]] void endAsLost(const std::string& what);
+
 // Holds the signals that end a run for the life of the object, so that a
-// file is made and recorded below as one step.
+// file is made or named and recorded below as one step.
 class SignalsHeld {
  public:
   SignalsHeld();
@@ -57,9 +85,13 @@ class SignalsHeld {
 // (--png, --trace), and the name of a file of ours in a folder (held open
 // as a descriptor) that is not complete yet. A slot is taken, changed and
 // given back with SignalsHeld. -1: no slot was free, nothing is recorded.
+// An output is held from the start of the run, before it is opened, so
+// that an ending then names it too; opening it takes the same slot over.
 int holdOutput(const std::string& option);
 void recordTemporary(int slot, int folder, const std::string& name);
 void forgetTemporary(int slot);
+// The output is in place: the handlers no longer name it.
+void outputInPlace(int slot);
 void releaseOutput(int slot);
 // Async-signal-safe: removes every temporary file recorded.
 void removeTemporaries();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "runtime/endings.h"
+#include "runtime/messages.h"
 #include "runtime/output.h"
 #include "runtime/runtime.h"
 
@@ -42,12 +43,14 @@ namespace {
 const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, Space, Esc";
 
 [[noreturn]] void refuse(const std::string& message) {
-  std::fprintf(stderr, "%s (see --help)\n", message.c_str());
+  say(message + " (see --help)");
   throw ProgramEnd{2};
 }
 
 void printHelp(const std::string& program) {
-  std::printf(
+  char text[4096];
+  std::snprintf(
+      text, sizeof text,
       "usage: %s [options]\n"
       "Starts the lessons in a maximised window, or without one (--headless).\n"
       "\n"
@@ -60,15 +63,20 @@ void printHelp(const std::string& program) {
       "                  was taken (DIR is made when missing)\n"
       "  --trace FILE    every drawing operation and key taken, one JSON object a line\n"
       "  --size WxH      the page's size, width and height each from 1 to %d\n"
-      "                  (headless: 1920x1080; window: the window's size)\n"
+      "                  (headless: 1920x1080; in a window: the window's size, but\n"
+      "                  never less than %dx%d, which the lessons' layout needs:\n"
+      "                  the page is never scaled)\n"
       "  --seed N        seeds the random numbers with N, from 0 to 4294967295,\n"
       "                  instead of the clock\n"
-      "  --help          prints this and ends\n"
+      "  -h, --help      prints this and ends\n"
       "\n"
-      "An output that is a device or a FIFO is written in place, a link is written\n"
-      "through (in a folder writable by all, only a link of the user's own or of\n"
-      "the folder's owner), and a new or regular file gets its name only once it\n"
-      "is complete. Two outputs may not share a file, but for /dev/null.\n"
+      "An output that is a device or a FIFO is written in place (a FIFO once a\n"
+      "reader has opened it: the run says that it waits, and waits before its\n"
+      "window opens), a link is written through, and a new or regular file gets\n"
+      "its name only once it is complete. In a folder that is sticky and writable\n"
+      "by all, such as /tmp, only a link or a FIFO of the user's own or of the\n"
+      "folder's owner is used, and another user's file is refused. Two outputs\n"
+      "may not share a file, but for /dev/null.\n"
       "\n"
       "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
       "were spent); 1 it could not start (no display, a font missing, no memory for\n"
@@ -80,11 +88,19 @@ void printHelp(const std::string& program) {
       "\n"
       "SIGTERM, SIGINT or SIGHUP stops the run: it writes its outputs, says so, and\n"
       "dies by that signal, which a shell reports as %d+N (129 SIGHUP, 130 SIGINT,\n"
-      "143 SIGTERM). A second stop, any other signal that ends a process, a crash\n"
-      "or SIGKILL ends the run at once: --png and --trace are then as they were\n"
-      "before the run, and the shots taken so far stay.\n",
-      program.c_str(), kMaxPageSide, kOutputFailed, kDisplayLost, kOutputFailed, kDisplayLost,
-      kSignalled);
+      "143 SIGTERM). A shell loop around runs stops too when the signal reaches its\n"
+      "whole process group, as Ctrl-C does. Once stopped, a run waits no more than\n"
+      "%d ms in all for readers that take nothing (a FIFO, a pipe, a stalled\n"
+      "standard error) and drops what they did not take. A second stop, any other\n"
+      "signal that ends a process, a crash or SIGKILL ends the run at once: --png\n"
+      "and --trace are then as they were before the run unless they were already\n"
+      "written, and the shots taken so far stay. SIGKILL alone may leave a hidden\n"
+      "file .out-PID-N.part beside an output that replaces a file (beside any file\n"
+      "output, on a file system that makes no unnamed files); a later run that\n"
+      "writes into that folder removes it once it is a minute old.\n",
+      program.c_str(), kMaxPageSide, kLayoutWidth, kLayoutHeight, kOutputFailed, kDisplayLost, kOutputFailed,
+      kDisplayLost, kSignalled, kStopGraceMs);
+  sayTo(1, text);
 }
 
 // Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
@@ -152,6 +168,12 @@ Options parseOptions(int argc, char** argv) {
       if (i + 1 >= argc) refuse(arg + " needs a value: " + what);
       return argv[++i];
     };
+    // An output's name: an empty one names nothing to write.
+    auto name = [&](const char* what) -> std::string {
+      std::string v = value(what);
+      if (v.empty()) refuse(arg + " needs " + what + ", not an empty one");
+      return v;
+    };
     if (arg == "--help" || arg == "-h") {
       printHelp(program);
       throw ProgramEnd{0};
@@ -166,11 +188,11 @@ Options parseOptions(int argc, char** argv) {
                "; a key is one printable character or one of " + kKeyNames);
       }
     } else if (arg == "--png") {
-      o.png = value("a file name");
+      o.png = name("a file name");
     } else if (arg == "--trace") {
-      o.trace = value("a file name");
+      o.trace = name("a file name");
     } else if (arg == "--shots") {
-      o.shots = value("a folder name");
+      o.shots = name("a folder name");
     } else if (arg == "--size") {
       std::string v = value("WIDTHxHEIGHT");
       size_t x = v.find('x');

@@ -1,10 +1,13 @@
 #include "runtime/output.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <utility>
 
 #include "runtime/endings.h"
+#include "runtime/messages.h"
 
 namespace rt {
 
@@ -146,16 +150,18 @@ int ownDescriptor(const std::vector<std::string>& parts, const std::string& name
   return std::stoi(name);
 }
 
-// The link `name` in the folder, owned as `link` says: followed only when
-// the folder is not a shared one, or the link belongs to the user running
-// the program or to the folder's owner. Why not, or "".
-std::string plantedLink(const Walk& w, const std::string& name, const struct stat& link) {
+// What another user planted in a folder shared by all (sticky and
+// writable by all, such as /tmp): a link or a FIFO that belongs neither to
+// the user running the program nor to the folder's owner. The kernel's own
+// rule for such folders, kept whatever the machine's setting. Why the
+// entry `name`, owned by `owner`, is not used (`undone` says what is not done
+// with it), or "".
+std::string planted(const Walk& w, const char* what, const std::string& name, uid_t owner, const char* undone) {
   struct stat folder;
   if (fstat(w.folder.get(), &folder) != 0 || !shared(folder)) return "";
-  if (link.st_uid == geteuid() || link.st_uid == folder.st_uid) return "";
-  return "the link " + shown(joined(w.parts, name)) + " belongs to " + userName(link.st_uid) +
-         ", who owns neither the shared folder " + shown(joined(w.parts)) +
-         " nor this run, so it is not followed";
+  if (owner == geteuid() || owner == folder.st_uid) return "";
+  return std::string("the ") + what + " " + shown(joined(w.parts, name)) + " belongs to " + userName(owner) +
+         ", who owns neither the shared folder " + shown(joined(w.parts)) + " nor this run, so it is not " + undone;
 }
 
 // Follows `path`, a relative one from the folder `inFd` at `inParts` when
@@ -224,7 +230,7 @@ Walk walk(const std::string& path, int inFd = -1, const std::vector<std::string>
         w.problem = std::strerror(ELOOP);
         return w;
       }
-      w.problem = plantedLink(w, c, st);
+      w.problem = planted(w, "link", c, st.st_uid, "followed");
       if (!w.problem.empty()) return w;
       std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
       ssize_t n = readlinkat(w.folder.get(), c.c_str(), target.data(), target.size());
@@ -277,11 +283,19 @@ std::string descriptorName(int fd) {
 
 // Where an output goes and how it is written.
 struct Target {
-  enum How { kNew, kReplace, kInPlace, kStream };
   Walk walk;
-  How how = kNew;
+  OutputFile::State state = OutputFile::State::kNew;
   OutputTarget target;  // what the checks say of it
 };
+
+// Whether `path` can only name a folder: it ends in "/", ".", or "..".
+bool namesAFolder(const std::string& path) {
+  if (path.empty()) return false;
+  if (path.back() == '/') return true;
+  size_t slash = path.rfind('/');
+  std::string last = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  return last == "." || last == "..";
+}
 
 Target resolve(const std::string& given, int inFd = -1, const std::vector<std::string>& inParts = {}) {
   Target t;
@@ -290,10 +304,11 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
   OutputTarget& o = t.target;
   o.problem = w.problem;
   if (!o.problem.empty()) return t;
+  t.state = OutputFile::State::kInPlace;
+  bool folderOnly = namesAFolder(given);
   if (w.stream >= 0) {
     // The stream the program was given, which may already hold other
     // output: written on where it stands.
-    t.how = Target::kStream;
     struct stat st;
     int flags = fcntl(w.stream, F_GETFL);
     if (flags < 0 || fstat(w.stream, &st) != 0) o.problem = descriptorName(w.stream) + " is closed";
@@ -301,10 +316,22 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
     else if (S_ISDIR(st.st_mode)) o.problem = "it is a folder";
     else o.identity = fileIdentity(st);
     o.file = "/dev/fd/" + std::to_string(w.stream);
+    if (o.problem.empty() && folderOnly) o.problem = "the name ends in \"/\", so it names a folder, not a file";
     return t;
   }
   o.folder = joined(w.parts);
+  if (w.exists && (w.name.empty() || S_ISDIR(w.st.st_mode))) {
+    o.file = o.folder;
+    o.problem = "it is a folder";
+    return t;
+  }
+  if (folderOnly) {
+    o.file = w.exists ? joined(w.parts, w.name) : joined(w.parts, w.missing[0]);
+    o.problem = "the name ends in \"/\", so it names a folder, not a file";
+    return t;
+  }
   if (!w.exists) {
+    t.state = OutputFile::State::kNew;
     o.file = joined(w.parts, w.missing[0]);
     if (w.missing.size() > 1) {
       // The folder the file would be in, when it can be named without
@@ -326,11 +353,6 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
     o.problem = folderRefuses(w.folder.get(), o.folder);
     return t;
   }
-  if (w.name.empty() || S_ISDIR(w.st.st_mode)) {
-    o.file = o.folder;
-    o.problem = "it is a folder";
-    return t;
-  }
   o.file = joined(w.parts, w.name);
   o.identity = fileIdentity(w.st);
   if (faccessat(w.folder.get(), w.name.c_str(), W_OK, AT_EACCESS) != 0) {
@@ -339,11 +361,12 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
                                                     : std::strerror(errno);
     return t;
   }
-  if (!S_ISREG(w.st.st_mode)) {
-    t.how = Target::kInPlace;
+  if (S_ISFIFO(w.st.st_mode)) {
+    o.problem = planted(w, "FIFO", w.name, w.st.st_uid, "written");
     return t;
   }
-  t.how = Target::kReplace;
+  if (!S_ISREG(w.st.st_mode)) return t;
+  t.state = OutputFile::State::kReplacing;
   o.problem = folderRefuses(w.folder.get(), o.folder);
   struct stat folder;
   if (o.problem.empty() && fstat(w.folder.get(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
@@ -365,15 +388,70 @@ int aboveStandardStreams(int fd) {
   return moved;
 }
 
-// A short name no other writer uses, for a file of ours not complete yet.
+// A call that a signal may interrupt on some file systems (FUSE), made
+// again until it is not interrupted.
+template <typename Call>
+int uninterrupted(Call call) {
+  int r;
+  do r = call();
+  while (r < 0 && errno == EINTR);
+  return r;
+}
+
+// A short name no other writer uses, for a file of ours not in place yet:
+// ".out-PID-N.part".
+constexpr const char* kTemporaryHead = ".out-";
+constexpr const char* kTemporaryTail = ".part";
 std::string temporaryName() {
   static unsigned counter = 0;
-  return ".out-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".part";
+  return kTemporaryHead + std::to_string(getpid()) + "-" + std::to_string(++counter) + kTemporaryTail;
+}
+
+// The process a temporary name was made by, or 0 when `name` is not one.
+pid_t temporaryMaker(const std::string& name) {
+  static const std::string head = kTemporaryHead, tail = kTemporaryTail;
+  if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+      name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+    return 0;
+  std::string middle = name.substr(head.size(), name.size() - head.size() - tail.size());
+  size_t dash = middle.find('-');
+  std::string pid = middle.substr(0, dash), count = dash == std::string::npos ? "" : middle.substr(dash + 1);
+  auto digits = [](const std::string& d) {
+    return !d.empty() && d.size() <= 9 && d.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(pid) && digits(count) ? static_cast<pid_t>(std::stol(pid)) : 0;
+}
+
+// How long a leftover must have lain untouched before it is cleared.
+constexpr time_t kLeftoverSeconds = 60;
+
+// Clears what dead runs of this user left in `folder` under temporary
+// names: a file that a SIGKILL stopped short of putting in place. A name
+// whose run is alive, another user's file, and one touched within the last
+// minute stay.
+void clearLeftovers(int folder) {
+  int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* dir = fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return;
+  }
+  time_t now = time(nullptr);
+  while (dirent* e = readdir(dir)) {
+    pid_t pid = temporaryMaker(e->d_name);
+    struct stat st;
+    if (pid <= 0 || pid == getpid() || fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(st.st_mode) || st.st_uid != geteuid() || now - st.st_mtime < kLeftoverSeconds) continue;
+    if (kill(pid, 0) == 0 || errno != ESRCH) continue;
+    unlinkat(fd, e->d_name, 0);
+  }
+  closedir(dir);
 }
 
 constexpr const char* kStoppedWaiting = "the run was stopped while it waited for the reader";
-// How long a write waits for a reader to make room once a stop is asked.
-constexpr int kReaderGraceMs = 500;
+// How often a FIFO with no reader is tried again.
+constexpr long kReaderPollNs = 50'000'000;
 
 // Follows `path` to a folder, which need not exist yet.
 Walk walkToFolder(const std::string& path) {
@@ -387,6 +465,7 @@ Walk walkToFolder(const std::string& path) {
 
 OutputFolder::~OutputFolder() {
   if (fd_ >= 0) ::close(fd_);
+  for (const Made& m : made_) ::close(m.in);
 }
 
 bool OutputFolder::open(const std::string& path) {
@@ -394,9 +473,13 @@ bool OutputFolder::open(const std::string& path) {
   error_ = w.problem;
   if (!error_.empty()) return false;
   for (const std::string& c : w.missing) {
-    if (c != ".." && mkdirat(w.folder.get(), c.c_str(), 0777) != 0 && errno != EEXIST) {
-      error_ = "cannot make " + shown(joined(w.parts, c)) + ": " + std::strerror(errno);
-      return false;
+    if (c != "..") {
+      if (mkdirat(w.folder.get(), c.c_str(), 0777) == 0) {
+        made_.push_back({fcntl(w.folder.get(), F_DUPFD_CLOEXEC, 3), c, joined(w.parts, c)});
+      } else if (errno != EEXIST) {
+        error_ = "cannot make " + shown(joined(w.parts, c)) + ": " + std::strerror(errno);
+        return false;
+      }
     }
     w.folder.reset(openFolder(w.folder.get(), c.c_str()));
     if (w.folder.get() < 0) {
@@ -408,7 +491,18 @@ bool OutputFolder::open(const std::string& path) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = aboveStandardStreams(w.folder.release());
   parts_ = std::move(w.parts);
+  clearLeftovers(fd_);
   return true;
+}
+
+std::string OutputFolder::unmake() {
+  std::string left;
+  for (auto m = made_.rbegin(); m != made_.rend(); ++m) {
+    if (m->in < 0 || unlinkat(m->in, m->name.c_str(), AT_REMOVEDIR) != 0) left = m->path;
+    if (m->in >= 0) ::close(m->in);
+  }
+  made_.clear();
+  return left;
 }
 
 OutputFile::~OutputFile() { discard(); }
@@ -420,60 +514,95 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
   Target t = in ? resolve(path, in->fd_, in->parts_) : resolve(path);
   if (!t.target.problem.empty()) return fail(t.target.problem);
   Walk& w = t.walk;
-  if (t.how == Target::kStream) {
-    how_ = How::kInPlace;
+  if (t.state == State::kInPlace) {
+    // Written where it is from now on: not as it was before the run.
+    if (!option.empty()) releaseOutput(holdOutput(option));
+  }
+  if (w.stream >= 0) {
+    state_ = State::kInPlace;
     fd_ = fcntl(w.stream, F_DUPFD_CLOEXEC, 3);
+    struct stat st;
+    piece_ = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? SIZE_MAX : PIPE_BUF;
     return fd_ >= 0 || fail();
   }
-  if (t.how == Target::kInPlace) {
-    // A FIFO waits here for its reader; a stop ends the wait.
-    how_ = How::kInPlace;
-    for (;;) {
-      if (stopAsked()) return fail("the run was stopped while it waited for a reader to open it");
-      fd_ = openat(w.folder.get(), w.name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd_ >= 0 || errno != EINTR) break;
-    }
-    fd_ = aboveStandardStreams(fd_);
-    if (fd_ < 0) return fail();
-    struct stat st;
-    if (fstat(fd_, &st) != 0 || st.st_dev != w.st.st_dev || st.st_ino != w.st.st_ino)
-      return fail("it was replaced while the run opened it");
-    return true;
-  }
+  if (t.state == State::kInPlace) return openInPlace(w.folder.get(), w.name, w.st, path, option);
   folder_ = w.folder.release();
   name_ = w.name;
+  // Only for an output of its own: the shots are written into a folder
+  // cleared when it was opened.
+  if (!in) clearLeftovers(folder_);
   // Until it is in place, the target is as it was before the run.
   slot_ = holdOutput(option);
-  return openBeside(t.how == Target::kReplace, w.st.st_uid, w.st.st_gid, w.st.st_mode & 07777);
+  return openBeside(t.state, w.st.st_uid, w.st.st_gid, w.st.st_mode);
+}
+
+// A device or a FIFO. A FIFO is opened only once a reader has it open: it
+// is tried again every little while, without waiting in the call, until
+// the reader comes or a stop is asked for.
+bool OutputFile::openInPlace(int folder, const std::string& name, const struct stat& found,
+                             const std::string& path, const std::string& option) {
+  state_ = State::kInPlace;
+  for (bool said = false;;) {
+    if (stopAsked()) return fail("the run was stopped while it waited for a reader to open it");
+    fd_ = openat(folder, name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ >= 0) break;
+    if (errno == EINTR) continue;
+    if (errno != ENXIO || !S_ISFIFO(found.st_mode)) return fail();
+    if (!said && !stopAsked()) {
+      say((option.empty() ? "" : option + ": ") + "waiting for a reader to open the FIFO " + shown(path));
+      said = true;
+    }
+    timespec pause{0, kReaderPollNs};
+    nanosleep(&pause, nullptr);
+  }
+  fd_ = aboveStandardStreams(fd_);
+  if (fd_ < 0) return fail();
+  struct stat st;
+  if (fstat(fd_, &st) != 0 || st.st_dev != found.st_dev || st.st_ino != found.st_ino)
+    return fail("it was replaced while the run opened it");
+  int flags = fcntl(fd_, F_GETFL);
+  if (flags < 0 || fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail();
+  piece_ = PIPE_BUF;
+  return true;
+}
+
+template <typename Make>
+bool OutputFile::nameTemporarily(Make make) {
+  // Named and recorded as one step: a signal that ends the run meanwhile
+  // finds the name in the record and removes the file.
+  SignalsHeld held;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = temporaryName();
+    if (make(name)) {
+      temp_ = name;
+      state_ = State::kTemporary;
+      recordTemporary(slot_, folder_, temp_);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 // The file is written unnamed in its folder; where the file system cannot
 // make an unnamed file, under a temporary name the signal handlers know.
-bool OutputFile::openBeside(bool replace, uid_t uid, gid_t gid, mode_t mode) {
-  replace_ = replace;
-  how_ = How::kUnnamed;
+bool OutputFile::openBeside(State state, uid_t uid, gid_t gid, mode_t mode) {
+  state_ = state;
   fd_ = openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-    how_ = How::kNamed;
-    SignalsHeld held;
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-      std::string name = temporaryName();
+    nameTemporarily([&](const std::string& name) {
       fd_ = openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-      if (fd_ >= 0) {
-        temp_ = name;
-        recordTemporary(slot_, folder_, temp_);
-      } else if (errno != EEXIST) {
-        break;
-      }
-    }
+      return fd_ >= 0;
+    });
   }
   fd_ = aboveStandardStreams(fd_);
   if (fd_ < 0) return fail();
-  if (replace) {
-    // The file keeps its owner and group where the program may set them,
-    // and its mode.
+  if (state == State::kReplacing) {
+    // The file keeps its mode, but for the set-user-ID and set-group-ID
+    // bits, and then its owner and group where the program may set them:
+    // the mode first, while the file is still the program's own.
+    if (fchmod(fd_, mode & 0777) != 0) return fail();
     if (uid != geteuid() || gid != getegid()) (void)fchown(fd_, uid, gid);
-    if (fchmod(fd_, mode) != 0) return fail();
   }
   return true;
 }
@@ -488,21 +617,18 @@ bool OutputFile::flush() {
   size_t done = 0;
   while (done < buffer_.size()) {
     size_t size = buffer_.size() - done;
-    if (how_ == How::kInPlace && stopAsked()) {
-      // Once a stop is asked for, a reader that takes nothing no longer
-      // holds the run (a stop that comes during a write cuts it short): a
-      // piece that fits waits a moment for room, and no longer.
-      pollfd p{fd_, POLLOUT, 0};
-      int ready = poll(&p, 1, kReaderGraceMs);
-      if (ready < 0 && errno == EINTR) continue;
-      if (ready <= 0) {
+    if (state_ == State::kInPlace) {
+      // A reader that takes nothing holds the run only until a stop, and
+      // then only for the stop's grace; no write waits in the call.
+      Room room = waitForRoom(fd_);
+      if (room != Room::kReady) {
         buffer_.clear();
-        return fail(kStoppedWaiting);
+        return room == Room::kStopped ? fail(kStoppedWaiting) : fail();
       }
-      size = std::min<size_t>(size, PIPE_BUF);
+      size = std::min(size, piece_);
     }
     ssize_t n = ::write(fd_, buffer_.data() + done, size);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n <= 0) {
       if (n == 0) errno = EIO;
       buffer_.clear();
@@ -517,31 +643,31 @@ bool OutputFile::flush() {
 // Gives the complete unnamed file the name `name` in its folder.
 bool OutputFile::link(const std::string& name) {
   std::string self = "/proc/self/fd/" + std::to_string(fd_);
-  if (linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (uninterrupted([&] { return linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW); }) == 0)
+    return true;
   // Without /proc, the call that needs a privilege.
-  return errno == ENOENT && linkat(fd_, "", folder_, name.c_str(), AT_EMPTY_PATH) == 0;
+  return errno == ENOENT &&
+         uninterrupted([&] { return linkat(fd_, "", folder_, name.c_str(), AT_EMPTY_PATH); }) == 0;
 }
 
 bool OutputFile::publish() {
-  if (how_ == How::kUnnamed) {
-    // A new file appears whole under its name at once.
-    if (!replace_ && link(name_)) return true;
-    if (!replace_ && errno != EEXIST) return fail();
-    // One that replaces another is named beside it, then put over it.
+  if (state_ == State::kNew) {
+    // A new file appears whole under its name at once, and is no longer
+    // one the handlers name, in the same step.
     SignalsHeld held;
-    for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
-      std::string name = temporaryName();
-      if (link(name)) {
-        temp_ = name;
-        recordTemporary(slot_, folder_, temp_);
-      } else if (errno != EEXIST) {
-        return fail();
-      }
+    if (link(name_)) {
+      outputInPlace(slot_);
+      return true;
     }
-    if (temp_.empty()) return fail();
+    if (errno != EEXIST) return fail();
+    // The name was taken meanwhile: the file replaces what took it.
   }
-  if (renameat(folder_, temp_.c_str(), folder_, name_.c_str()) != 0) return fail();
+  if (state_ != State::kTemporary && !nameTemporarily([&](const std::string& name) { return link(name); }))
+    return fail();
+  SignalsHeld held;
+  if (uninterrupted([&] { return renameat(folder_, temp_.c_str(), folder_, name_.c_str()); }) != 0) return fail();
   forgetTemporary(slot_);
+  outputInPlace(slot_);
   temp_.clear();
   return true;
 }
@@ -552,14 +678,14 @@ bool OutputFile::commit() {
     return !failed();
   }
   if (!failed()) flush();
-  if (how_ == How::kInPlace) {
+  if (state_ == State::kInPlace) {
     if (::close(fd_) != 0 && !failed() && errno != EINTR) fail();
     fd_ = -1;
   } else if (!failed()) {
     // On the disk before it has its name, so a power cut cannot leave a
     // named file that is not whole.
-    if (fdatasync(fd_) != 0) fail();
-    if (!failed() && how_ == How::kNamed && ::close(std::exchange(fd_, -1)) != 0 && errno != EINTR) fail();
+    if (uninterrupted([&] { return fdatasync(fd_); }) != 0) fail();
+    if (!failed() && state_ == State::kTemporary && ::close(std::exchange(fd_, -1)) != 0 && errno != EINTR) fail();
     if (!failed()) publish();
   }
   discard();
@@ -589,10 +715,14 @@ void OutputFile::discard() {
   folder_ = -1;
   releaseOutput(slot_);
   slot_ = -1;
-  how_ = How::kNone;
+  state_ = State::kClosed;
 }
 
-OutputTarget outputTarget(const std::string& path) { return resolve(path).target; }
+OutputTarget outputTarget(const std::string& path) {
+  Target t = resolve(path);
+  t.target.inPlace = t.target.problem.empty() && t.state == OutputFile::State::kInPlace;
+  return t.target;
+}
 
 OutputTarget folderTarget(const std::string& path) {
   OutputTarget o;
@@ -607,45 +737,6 @@ OutputTarget folderTarget(const std::string& path) {
   o.identity = w.exists ? fileIdentity(w.st) : "new " + o.file;
   o.problem = folderRefuses(w.folder.get(), o.folder);
   return o;
-}
-
-std::string shown(const std::string& text) {
-  constexpr size_t kLongest = 60, kHead = 40;
-  // Code points of the text, each as it will be shown.
-  std::vector<std::string> points;
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool whole = n > 0 && i + n <= text.size();
-    for (size_t k = 1; whole && k < n; ++k) whole = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
-    char escaped[8];
-    if (c == '\n' || c == '\t' || c == '\r') {
-      points.push_back(c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r");
-    } else if (c == '\\') {
-      points.push_back("\\\\");
-    } else if (!whole || c < 0x20 || c == 0x7f) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-      points.push_back(escaped);
-      n = 1;
-    } else if (n == 2 && c == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
-      // The C1 controls, which terminals also obey.
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
-      points.push_back(escaped);
-    } else {
-      points.push_back(text.substr(i, n));
-    }
-    i += n;
-  }
-  std::string out;
-  if (points.size() <= kLongest) {
-    for (const auto& p : points) out += p;
-    return out;
-  }
-  // Both ends, which tell most: the start of a path and its file name.
-  for (size_t k = 0; k < kHead; ++k) out += points[k];
-  out += "...";
-  for (size_t k = points.size() - (kLongest - kHead); k < points.size(); ++k) out += points[k];
-  return out + " [cut from " + std::to_string(text.size()) + " bytes]";
 }
 
 }  // namespace rt

@@ -12,6 +12,7 @@
 #include "runtime/display.h"
 #include "runtime/endings.h"
 #include "runtime/fonts.h"
+#include "runtime/messages.h"
 #include "runtime/output.h"
 
 namespace rt {
@@ -96,40 +97,60 @@ struct Runtime::Fonts {
 };
 
 Runtime::Runtime(const Options& options) : options_(options) {
-  // The window first: without a display the run ends before the fonts load.
+  // Until each is in place, an ending at once leaves the outputs as they
+  // were before the run, and says so.
+  if (!options.trace.empty()) holdOutput("--trace");
+  if (!options.png.empty()) holdOutput("--png");
+  // What each output's path means is decided once, as it is opened, and
+  // the output is written through what is opened. A device or a FIFO
+  // first, so that a run waits for a FIFO's reader before its window
+  // opens; they make nothing.
+  auto openOutput = [](const char* option, const std::string& path) {
+    auto out = std::make_unique<OutputFile>();
+    if (!out->open(path, option)) {
+      say(std::string(option) + ": cannot write " + shown(path) + ": " + out->error());
+      throw ProgramEnd{2};
+    }
+    return out;
+  };
+  struct Wanted {
+    std::unique_ptr<OutputFile>& out;
+    const char* option;
+    const std::string& path;
+  };
+  const Wanted wanted[] = {{trace_, "--trace", options.trace}, {png_, "--png", options.png}};
+  for (const Wanted& o : wanted)
+    if (!o.path.empty() && outputTarget(o.path).inPlace) o.out = openOutput(o.option, o.path);
+  // The window next: without a display the run ends before the fonts load.
   int w = options.width, h = options.height;
   if (options.headless) {
     display_ = makeHeadlessDisplay(options.keys);
   } else {
     display_ = makeWindowDisplay(options.keys, options.sizeGiven, w, h);
-    w = std::max(w, 1342);
-    h = std::max(h, 720);
+    w = std::max(w, kLayoutWidth);
+    h = std::max(h, kLayoutHeight);
   }
   fonts_ = std::make_unique<Fonts>();
   init(w, h);
-  // The outputs are made only now that the run can start; what each path
-  // means is decided here, once, and written through what is opened now.
-  // The shots' folder first: the other outputs may go into it.
-  if (!options.shots.empty()) {
-    shots_ = std::make_unique<OutputFolder>();
-    if (!shots_->open(options.shots)) {
-      std::fprintf(stderr, "--shots: cannot write into %s: %s\n", shown(options.shots).c_str(),
-                   shots_->error().c_str());
-      throw ProgramEnd{2};
+  // The files are made only now that the run can start, the shots' folder
+  // first: the other outputs may go into it. A run that cannot begin takes
+  // back the folders it made.
+  try {
+    if (!options.shots.empty()) {
+      shots_ = std::make_unique<OutputFolder>();
+      if (!shots_->open(options.shots)) {
+        say("--shots: cannot write into " + shown(options.shots) + ": " + shots_->error());
+        throw ProgramEnd{2};
+      }
     }
+    for (const Wanted& o : wanted)
+      if (!o.out && !o.path.empty()) o.out = openOutput(o.option, o.path);
+  } catch (...) {
+    if (shots_)
+      if (std::string left = shots_->unmake(); !left.empty()) folderLeft(left);
+    throw;
   }
-  auto openOutput = [](const char* option, const std::string& path) {
-    auto out = std::make_unique<OutputFile>();
-    if (!out->open(path, option)) {
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", option, shown(path).c_str(),
-                   out->error().c_str());
-      throw ProgramEnd{2};
-    }
-    return out;
-  };
-  if (!options.trace.empty()) trace_ = openOutput("--trace", options.trace);
-  if (!options.png.empty()) png_ = openOutput("--png", options.png);
-  if (!options.headless) onDisplayLost([this](const std::string& why) { endOnDisplayLost(why); });
+  if (!options.headless) onDisplayLost([this](const std::string& what) { endOnDisplayLost(what); });
   seed_ = options.seed;
 }
 
@@ -519,7 +540,7 @@ bool Runtime::writePng(OutputFile& out) const {
 bool Runtime::finish() {
   bool ok = true;
   auto report = [&](const char* option, const std::string& what, const std::string& why) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", option, what.c_str(), why.c_str());
+    say(std::string(option) + ": cannot write " + what + ": " + why);
     ok = false;
     ++failedOutputs_;
   };
@@ -532,16 +553,13 @@ bool Runtime::finish() {
                           " shots in " + shown(options_.shots),
            "first " + shotError_);
   shotFailures_ = 0;
+  outputsHandled(outputs(), failedOutputs_);
   return ok;
 }
 
-void Runtime::endOnDisplayLost(const std::string& why) {
-  std::fprintf(stderr, "the display was lost (%s); the outputs hold the run as it stood\n",
-               why.c_str());
-  bool written = finish();
-  removeTemporaries();
-  std::fflush(stderr);
-  std::_Exit(written ? kDisplayLost : kOutputFailed);
+void Runtime::endOnDisplayLost(const std::string& what) {
+  finish();
+  endAsLost(what);
 }
 
 void Runtime::setTitle(const std::string& title) { display_->setTitle(title); }

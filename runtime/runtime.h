@@ -50,6 +50,9 @@ struct Options {
 
 // The largest width or height of the page.
 constexpr int kMaxPageSide = 16384;
+// The smallest page the lessons' layout needs: a window's page is never
+// smaller, whatever the window's size.
+constexpr int kLayoutWidth = 1342, kLayoutHeight = 720;
 // Exit status of a run that could not write one of its outputs.
 constexpr int kOutputFailed = 5;
 
@@ -182,15 +185,14 @@ class Runtime {
   // shots that failed, each failure as one line on stderr. False when any
   // output could not be written.
   bool finish();
-  // The outputs the run was asked for (--png, --trace, --shots), and how
-  // many of them could not be written.
+  // The outputs the run was asked for (--png, --trace, --shots).
   int outputs() const {
     return !options_.png.empty() + !options_.trace.empty() + !options_.shots.empty();
   }
-  int failedOutputs() const { return failedOutputs_; }
-  // The window's display went away: says so, writes the outputs as the
-  // run stood and ends the process.
-  [[noreturn]] void endOnDisplayLost(const std::string& why);
+  // The window's display went away: writes the outputs as the run stood,
+  // says what became of them and ends the process (by a stop asked for
+  // meanwhile, when there is one).
+  [[noreturn]] void endOnDisplayLost(const std::string& what);
   // The part of the page that drawing touched since the last present.
   const Rect& touched() const { return touched_; }
   // What the window has presented so far (all zero in a headless run).

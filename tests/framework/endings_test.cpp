@@ -8,10 +8,12 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -190,6 +192,26 @@ bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration limit 
   return true;
 }
 
+// Whether the process has the file at `path` open for writing.
+bool writes(pid_t pid, const fs::path& path) {
+  std::error_code e;
+  std::string proc = "/proc/" + std::to_string(pid);
+  for (const auto& fd : fs::directory_iterator(proc + "/fd", e)) {
+    if (fs::read_symlink(fd.path(), e) != path) continue;
+    std::ifstream info(proc + "/fdinfo/" + fd.path().filename().string());
+    for (std::string line; std::getline(info, line);)
+      if (line.rfind("flags:", 0) == 0 && (std::stoi(line.substr(6), nullptr, 8) & O_ACCMODE) == O_WRONLY) return true;
+  }
+  return false;
+}
+
+// The thread of `pid` named `name`, or 0.
+pid_t threadNamed(pid_t pid, const std::string& name) {
+  for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task"))
+    if (slurp(e.path() / "comm") == name + "\n") return std::stoi(e.path().filename().string());
+  return 0;
+}
+
 struct Outcome {
   int ending;
   std::vector<std::string> says;
@@ -210,6 +232,34 @@ std::string longScript() {
 
 const std::string kNoLeaks = "ASAN_OPTIONS=detect_leaks=0";
 
+// The top-level windows of the display.
+std::vector<::Window> windowsOf(::Display* dpy) {
+  ::Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
+  unsigned n = 0;
+  XQueryTree(dpy, root, &root, &parent, &children, &n);
+  std::vector<::Window> out(children, children + n);
+  if (children) XFree(children);
+  return out;
+}
+
+size_t windowCount(const std::string& display) {
+  ::Display* dpy = XOpenDisplay(display.c_str());
+  if (!dpy) return SIZE_MAX;
+  size_t n = windowsOf(dpy).size();
+  XCloseDisplay(dpy);
+  return n;
+}
+
+// Destroys every top-level window of the display, as another client can.
+void destroyWindows(const std::string& display) {
+  ::Display* dpy = XOpenDisplay(display.c_str());
+  ASSERT_NE(dpy, nullptr);
+  for (::Window w : windowsOf(dpy)) XDestroyWindow(dpy, w);
+  XSync(dpy, False);
+  XCloseDisplay(dpy);
+}
+
+
 TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
   enum State { kWhole, kAsBefore };
   struct Case {
@@ -220,6 +270,7 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     int ending;
     std::vector<std::string> says;
     State png, trace;
+    bool secondThread = false;  // the signals land on a second thread of the run
   };
   const std::string hold = "the outputs hold the run as it stood";
   const std::string left = "left as they were before the run: --trace, --png";
@@ -243,6 +294,11 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
        {"--png: cannot write /dev/full: No space left on device",
         "stopped by SIGTERM; the other outputs hold the run as it stood"},
        kAsBefore, kWhole},
+      // The main thread takes the signal over from the thread it landed on.
+      {"stop on a second thread", {}, true, {{0ms, SIGTERM}}, -SIGTERM, {"stopped by SIGTERM; " + hold}, kWhole,
+       kWhole, true},
+      {"user signal on a second thread", {}, true, {{0ms, SIGUSR1}}, -SIGUSR1, {"ended at once by SIGUSR1; " + left},
+       kAsBefore, kAsBefore, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -256,15 +312,21 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       args.insert(args.end(), {"--keys", longScript()});
     if (c.shots) args.insert(args.end(), {"--shots", shots.string()});
     args.insert(args.end(), c.options.begin(), c.options.end());
-    pid_t pid = start({args, {kNoLeaks}, err});
+    std::vector<std::string> env = {kNoLeaks};
+    if (c.secondThread)
+      env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=thread"};
+    pid_t pid = start({args, env, err});
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
     if (c.shots) {
       ASSERT_TRUE(until([&] { return fs::exists(shots / "shot-0003.png"); }, pid));
     }
+    pid_t second = c.secondThread ? threadNamed(pid, "second") : 0;
+    ASSERT_EQ(second > 0, c.secondThread);
     for (auto [wait, sig] : c.signals) {
       std::this_thread::sleep_for(wait);
-      kill(pid, sig);
+      if (c.secondThread) syscall(SYS_tgkill, pid, second, sig);
+      else kill(pid, sig);
     }
     EXPECT_EQ(ending(pid), c.ending);
     EXPECT_EQ(linesOf(slurp(err)), c.says);
@@ -318,60 +380,230 @@ TEST(Endings, NoEndingLeavesAFileOfOursBehind) {
                                                 "shots/shot-0002.png"}));
 }
 
+// A dead run's leftover: a file under a temporary name that a SIGKILL kept
+// from being put in place. The next run that writes into the folder clears
+// it once it is a minute old and its run is gone; what may still be a live
+// run's, another user's, or not of that name stays.
+TEST(Endings, ADeadRunsLeftoversAreClearedByTheNextRunIntoTheFolder) {
+  pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  waitpid(dead, nullptr, 0);
+  Folder f("leftovers");
+  fs::create_directories(f.dir / "shots");
+  struct Case {
+    const char* name;
+    std::string file;  // in the folder
+    pid_t maker;       // the run that named it
+    bool nobodys;
+    int minutesOld;
+    bool cleared;
+  };
+  auto part = [](pid_t pid, const std::string& n) { return ".out-" + std::to_string(pid) + "-" + n + ".part"; };
+  bool root = geteuid() == 0;
+  const Case cases[] = {
+      {"a dead run's, beside an output", part(dead, "1"), dead, false, 2, true},
+      {"a dead run's, among the shots", "shots/" + part(dead, "2"), dead, false, 2, true},
+      {"a live run's", part(getpid(), "3"), getpid(), false, 2, false},
+      {"a dead run's, touched within the minute", part(dead, "4"), dead, false, 0, false},
+      {"another user's", part(dead, "5"), dead, true, 2, !root},
+      {"not a temporary name", ".out-" + std::to_string(dead) + "-x.part", dead, false, 2, false},
+  };
+  for (const Case& c : cases) {
+    put(f.dir / c.file, "a whole file");
+    if (c.nobodys && root) {
+      ASSERT_EQ(chown((f.dir / c.file).c_str(), kNobody, kNogroup), 0);
+    }
+    timespec old[2] = {{time(nullptr) - 60 * c.minutesOld, 0}, {time(nullptr) - 60 * c.minutesOld, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (f.dir / c.file).c_str(), old, 0), 0);
+  }
+  Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", (f.dir / "p.png").string(), "--shots",
+                    (f.dir / "shots").string()},
+                   {kNoLeaks},
+                   f.dir.parent_path() / ("leftovers_err_" + std::to_string(getpid()))});
+  fs::remove(f.dir.parent_path() / ("leftovers_err_" + std::to_string(getpid())));
+  EXPECT_EQ(o.ending, 0);
+  EXPECT_EQ(o.says, std::vector<std::string>{});
+  for (const Case& c : cases) EXPECT_EQ(!fs::exists(f.dir / c.file), c.cleared) << c.name;
+}
+
+// An ending that comes right after an output got its name, sent then by a
+// preloaded library, finds the output in place and does not name it among
+// those left as they were: naming a file and telling the handlers are one
+// step.
+TEST(Endings, AnEndingRightAfterAnOutputIsNamedFindsItInPlace) {
+  struct Case {
+    const char* name;
+    bool replaces;  // the --png file is there before the run
+    bool unnamedFiles;
+  };
+  const Case cases[] = {
+      {"a new file", false, true},
+      {"a file replaced", true, true},
+      {"a file written under a temporary name", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder f("named");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    if (c.replaces) put(png, "before");
+    std::string preload = SIGNAL_AT;
+    if (!c.unnamedFiles) preload += std::string(":") + NO_UNNAMED_FILES;
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", trace.string()},
+                     {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload, "LESSON_SIGNAL_AT=named"},
+                     f.dir.parent_path() / ("named_err_" + std::to_string(getpid()))});
+    EXPECT_EQ(o.ending, -SIGUSR1);
+    EXPECT_EQ(o.says, std::vector<std::string>{"ended at once by SIGUSR1; left as they were before the run: --trace"});
+    expectWholePng(png);
+    EXPECT_FALSE(fs::exists(trace));
+    EXPECT_EQ(f.entries(), std::set<std::string>{"p.png"});
+    fs::remove(f.dir.parent_path() / ("named_err_" + std::to_string(getpid())));
+  }
+}
+
 // A FIFO that nobody opens, or whose reader never reads, holds the run
-// until the first stop, which ends it within moments.
+// until the first stop, which ends it within moments; so does a stop that
+// lands just before the run would wait for the reader, which a preloaded
+// library sends at that very moment. A FIFO with no reader is waited for,
+// and said to be, before the window opens.
 TEST(Endings, AStopEndsARunBlockedOnAFifoAtOnce) {
   struct Case {
     const char* name;
     bool window;
     bool reader;  // a reader opens the FIFO and never reads
     std::string option;
+    std::string at;  // the moment the preloaded library stops the run at, or ""
     std::vector<std::string> says;  // {fifo} stands for the FIFO's path
   };
+  const std::string waiting = "--png: waiting for a reader to open the FIFO {fifo}";
+  const std::string noReader = "--png: cannot write {fifo}: the run was stopped while it waited for a reader to open it";
+  const std::string notRead = "--trace: cannot write {fifo}: the run was stopped while it waited for the reader";
+  const std::string before = "stopped by SIGTERM before the run began; nothing was written";
+  const std::string others = "stopped by SIGTERM; the other outputs hold the run as it stood";
   const Case cases[] = {
-      {"no reader", false, false, "--png",
-       {"--png: cannot write {fifo}: the run was stopped while it waited for a reader to open it",
-        "stopped by SIGTERM before the run began; nothing was written"}},
-      {"a reader that does not read", false, true, "--trace",
-       {"--trace: cannot write {fifo}: the run was stopped while it waited for the reader",
-        "stopped by SIGTERM; the other outputs hold the run as it stood"}},
-      {"a reader that does not read, in a window", true, true, "--trace",
-       {"--trace: cannot write {fifo}: the run was stopped while it waited for the reader",
-        "stopped by SIGTERM; the other outputs hold the run as it stood"}},
+      {"no reader", false, false, "--png", "", {waiting, noReader, before}},
+      {"no reader, in a window", true, false, "--png", "", {waiting, noReader, before}},
+      {"a reader that does not read", false, true, "--trace", "", {notRead, others}},
+      {"a reader that does not read, in a window", true, true, "--trace", "", {notRead, others}},
+      {"a stop just before the FIFO is opened", false, false, "--png", "fifo-open", {noReader, before}},
+      {"a stop just before a wait for room", false, true, "--trace", "fifo-wait", {notRead, others}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<VirtualDisplay> display;
-    std::vector<std::string> env = {kNoLeaks};
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0"};
     if (c.window) {
       if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb";
       display = std::make_unique<VirtualDisplay>(1500, 800);
       ASSERT_TRUE(display->ok());
       env.push_back("DISPLAY=" + display->name());
     }
+    if (!c.at.empty()) env.insert(env.end(), {"LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=" + c.at});
     Folder f("fifo_stop");
     fs::path fifo = f.dir / "fifo", png = f.dir / "p.png";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::vector<std::string> args = {"kelvaro", "--keys", longScript(), c.option, fifo.string()};
     if (!c.window) args.push_back("--headless");
     if (c.option != "--png") args.insert(args.end(), {"--png", png.string()});
-    pid_t pid = start({args, env, f.dir / "err"});
+    // The reader is there before the run, so that the run never waits for it.
     int reader = c.reader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
-    ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
-    if (c.reader) {
-      // Blocked: the FIFO is full and the run has more to write.
-      int pending = 0;
-      ASSERT_TRUE(until([&] { return ioctl(reader, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+    pid_t pid = start({args, env, f.dir / "err"});
+    if (c.at.empty()) {
+      ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
+      if (c.reader) {
+        // Blocked: the FIFO is full and the run has more to write.
+        int pending = 0;
+        ASSERT_TRUE(until([&] { return ioctl(reader, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+      } else {
+        ASSERT_TRUE(until([&] { return !slurp(f.dir / "err").empty(); }, pid)) << "the wait was not said";
+      }
+      std::this_thread::sleep_for(300ms);
+      ASSERT_TRUE(alive(pid)) << "the run was not held";
+      if (c.window && !c.reader) {
+        EXPECT_EQ(windowCount(display->name()), 0u) << "a window opened before the reader came";
+      }
+      kill(pid, SIGTERM);
     }
-    std::this_thread::sleep_for(300ms);
-    ASSERT_TRUE(alive(pid)) << "the run was not held";
-    kill(pid, SIGTERM);
-    EXPECT_EQ(ending(pid, 2s), -SIGTERM);
+    EXPECT_EQ(ending(pid, 3s), -SIGTERM);
     if (reader >= 0) close(reader);
     std::vector<std::string> says;
     for (std::string line : c.says) says.push_back(std::regex_replace(line, std::regex("\\{fifo\\}"), fifo.string()));
     EXPECT_EQ(linesOf(slurp(f.dir / "err")), says);
     if (c.option != "--png") expectWholePng(png);
+    expectOnlyWholeOutputs(f);
+  }
+}
+
+// A reader that takes nothing, or takes very little, holds a stopped run no
+// longer than the stop's grace, all its waits together: the trace and the
+// page written to it, and the lines said on a standard error that nobody
+// reads, which are dropped. A second stop's handler never waits on it
+// either.
+TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;  // besides --headless
+    bool stalledErr;                // the standard error is the stalled pipe too
+    bool slowReader;                // the pipe's reader takes 4 KiB every 0.4 s
+    std::vector<int> signals;       // 50 ms apart
+    std::vector<std::string> says;  // when the standard error is a file
+  };
+  std::string keys;
+  for (int i = 0; i < 30; ++i) keys += " 1 Enter Space Space Esc";
+  const Case cases[] = {
+      {"the trace and the messages on a stalled pipe", {"--keys", keys, "--trace", "/dev/stdout"}, true, false,
+       {SIGTERM}, {}},
+      {"the trace on a stalled standard error", {"--keys", keys, "--trace", "/dev/stderr"}, true, false, {SIGTERM}, {}},
+      {"a second stop with a stalled standard error", {"--keys", keys, "--trace", "/dev/stdout"}, true, false,
+       {SIGTERM, SIGTERM}, {}},
+      {"a large page to a reader that takes a little at a time",
+       {"--keys", "1", "--size", "12000x12000", "--png", "/dev/stdout"}, false, true, {SIGTERM},
+       {"--png: cannot write /dev/stdout: the run was stopped while it waited for the reader",
+        "stopped by SIGTERM; no output could be written"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder f("stalled");
+    fs::path pipe = f.dir / "pipe", png = f.dir / "p.png";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    std::vector<std::string> args = {"kelvaro", "--headless"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    bool pngToFile = std::find(args.begin(), args.end(), "--png") == args.end();
+    if (pngToFile) args.insert(args.end(), {"--png", png.string()});
+    Spawn s(args, {kNoLeaks}, c.stalledErr ? pipe : f.dir / "err");
+    s.out = pipe;
+    pid_t pid = start(s);
+    std::atomic<bool> reading{c.slowReader}, read{false};
+    std::thread slow([&] {
+      char buf[4096];
+      while (reading) {
+        if (::read(reader, buf, sizeof buf) > 0) read = true;
+        std::this_thread::sleep_for(400ms);
+      }
+    });
+    int pending = 0;
+    if (c.slowReader) ASSERT_TRUE(until([&] { return read.load(); }, pid));
+    else ASSERT_TRUE(until([&] { return ioctl(reader, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(alive(pid)) << "the run was not held";
+    for (int sig : c.signals) {
+      kill(pid, sig);
+      std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(ending(pid, 3s), -SIGTERM);
+    reading = false;
+    slow.join();
+    close(reader);
+    if (!c.stalledErr) {
+      EXPECT_EQ(linesOf(slurp(f.dir / "err")), c.says);
+    }
+    // A second stop ends the run at once, before its page is written.
+    if (pngToFile && c.signals.size() == 1) expectWholePng(png);
+    if (c.signals.size() > 1) {
+      EXPECT_FALSE(fs::exists(png));
+    }
     expectOnlyWholeOutputs(f);
   }
 }
@@ -453,8 +685,20 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
        {},
        "--png: cannot write " + d + "/ro/x.png: the folder " + d + "/ro is on a read-only file system",
        !canUnshare},
+      // An empty name names nothing to write, and a name that ends in "/"
+      // names a folder.
+      {"an empty file name", {"kelvaro", "--headless", "--png", ""}, {}, "--png needs a file name, not an empty one"},
+      {"an empty trace name", {"kelvaro", "--headless", "--trace", ""}, {}, "--trace needs a file name, not an empty one"},
+      {"an empty folder name", {"kelvaro", "--headless", "--shots", ""}, {}, "--shots needs a folder name, not an empty one"},
+      {"a new file's name that ends in /", {"kelvaro", "--headless", "--png", d + "/out.png/"}, {},
+       "--png: cannot write " + d + "/out.png/: the name ends in \"/\", so it names a folder, not a file"},
+      {"a file's name that ends in /", {"kelvaro", "--headless", "--trace", d + "/plain/"}, {},
+       "--trace: cannot write " + d + "/plain/: the name ends in \"/\", so it names a folder, not a file"},
+      {"the standard output's name that ends in /", {"kelvaro", "--headless", "--png", "/dev/stdout/"}, {},
+       "--png: cannot write /dev/stdout/: the name ends in \"/\", so it names a folder, not a file"},
   };
   fs::create_directories(f.dir / "ro");
+  put(f.dir / "plain", "plain");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.skip) {
@@ -504,20 +748,38 @@ TEST(Endings, WhatAFolderTakesIsWritten) {
   EXPECT_EQ(o.ending, 0);
   EXPECT_EQ(o.says, std::vector<std::string>{});
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // The program's own standard output, in a process namespace of its own
+  // where its number is not the one /proc knows it by.
+  if (std::system("unshare -rpf true >/dev/null 2>&1") != 0) {
+    std::printf("[ skipped  ] the standard output in another process namespace: no user namespaces here\n");
+    return;
+  }
+  Spawn inNamespace({"/usr/bin/unshare", "-rpf", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless", "--keys", "1",
+                     "--png", "/dev/stdout"},
+                    {kNoLeaks}, f.dir / "err");
+  inNamespace.out = f.dir / "out.png";
+  o = run(inNamespace);
+  EXPECT_EQ(o.ending, 0);
+  EXPECT_EQ(o.says, std::vector<std::string>{});
+  expectWholePng(f.dir / "out.png");
 }
 
 // In a folder that every user may write to and only owners may delete
-// from (/tmp), a link is followed only when it belongs to the user running
-// the program or to the folder's owner, as the kernel's guard would have
-// it whatever the machine's setting; another user's file is theirs to
-// replace; a file root replaces keeps its owner.
+// from (/tmp), a link or a FIFO is used only when it belongs to the user
+// running the program or to the folder's owner, as the kernel's guard
+// would have it whatever the machine's setting; another user's file is
+// theirs to replace; a file root replaces keeps its owner, group and mode,
+// but for a set-user-ID bit, also when root may not override owners.
 TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root, to make files and links of another user";
   Folder f("shared");
   fs::path shared = f.dir / "shared", kept = f.dir / "kept", victim = kept / "victim";
-  fs::create_directories(shared);
-  fs::create_directories(kept);
+  fs::path theirShared = f.dir / "their-shared", theirKept = f.dir / "their-kept";
+  for (const fs::path& d : {shared, kept, theirShared, theirKept}) fs::create_directories(d);
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(chmod(theirShared.c_str(), 01777), 0);
+  ASSERT_EQ(chown(theirShared.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chown(theirKept.c_str(), kNobody, kNogroup), 0);
   ASSERT_EQ(chmod(f.dir.c_str(), 0755), 0);
   put(victim, "precious");
   auto plant = [&](const fs::path& to, const fs::path& link, uid_t owner) {
@@ -527,6 +789,14 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   plant(victim, shared / "evil.png", kNobody);
   plant(kept, shared / "evil-folder", kNobody);
   plant(kept / "mine.png", shared / "mine.png", 0);
+  // Each allowed by one of the rule's two clauses alone.
+  plant(theirKept / "own.png", shared / "own.png", kNobody);
+  plant(kept / "owners.png", theirShared / "owners.png", kNobody);
+  ASSERT_EQ(mkfifo((shared / "fifo.png").c_str(), 0666), 0);
+  ASSERT_EQ(chown((shared / "fifo.png").c_str(), kNobody, kNogroup), 0);
+  put(shared / "held.png", "nobody's");
+  ASSERT_EQ(chown((shared / "held.png").c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chmod((shared / "held.png").c_str(), 04750), 0);
   // Writable by all: only the folder's rule stands in the way.
   put(shared / "theirs.png", "theirs");
   ASSERT_EQ(chmod((shared / "theirs.png").c_str(), 0666), 0);
@@ -540,7 +810,9 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
     bool asNobody;
     int ending;
     std::string says;
+    std::vector<std::string> through = {};  // a command that starts the run
   };
+  bool setpriv = access("/usr/bin/setpriv", X_OK) == 0;
   const Case cases[] = {
       {"a planted link to a file", "--png", s + "/evil.png", false, 2,
        "--png: cannot write " + s + "/evil.png: the link " + s + "/evil.png belongs to nobody, who owns neither "
@@ -552,11 +824,26 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
        "--png: cannot write " + s + "/theirs.png: it belongs to root, and in the shared folder " + s +
            " only its owner may replace it"},
       {"root replaces a user's file", "--png", kept.string() + "/nobodys.png", false, 0, ""},
+      {"the user's own link, in root's shared folder", "--png", s + "/own.png", true, 0, ""},
+      {"the folder owner's link, in another user's shared folder", "--png", theirShared.string() + "/owners.png",
+       false, 0, ""},
+      {"a planted FIFO", "--png", s + "/fifo.png", false, 2,
+       "--png: cannot write " + s + "/fifo.png: the FIFO " + s + "/fifo.png belongs to nobody, who owns neither "
+       "the shared folder " + s + " nor this run, so it is not written"},
+      {"root without the owner override replaces a user's file", "--png", s + "/held.png", false, 0, "",
+       {"/usr/bin/setpriv", "--bounding-set=-fowner", "--inh-caps=-fowner"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (!c.through.empty() && !setpriv) {
+      std::printf("[ skipped  ] %s: no setpriv here\n", c.name);
+      continue;
+    }
     fs::path err = f.dir / "err";
-    Spawn s({"kelvaro", "--headless", "--keys", "1", c.option, c.path}, {kNoLeaks}, err);
+    std::vector<std::string> args = c.through;
+    args.push_back(c.through.empty() ? "kelvaro" : std::string(LESSON_BIN_DIR) + "/kelvaro");
+    args.insert(args.end(), {"--headless", "--keys", "1", c.option, c.path});
+    Spawn s(args, {kNoLeaks}, err);
     s.asNobody = c.asNobody;
     Outcome o = run(s);
     EXPECT_EQ(o.ending, c.ending);
@@ -578,9 +865,20 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   EXPECT_EQ(st.st_gid, kNogroup);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   expectWholePng(kept / "nobodys.png");
+  expectWholePng(theirKept / "own.png");
+  expectWholePng(kept / "owners.png");
+  EXPECT_TRUE(fs::is_fifo(shared / "fifo.png"));
+  if (setpriv) {
+    ASSERT_EQ(stat((shared / "held.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0750u) << "no set-user-ID bit carried over";
+    expectWholePng(shared / "held.png");
+  }
   EXPECT_EQ(std::set<std::string>(f.entries()),
             (std::set<std::string>{"shared", "shared/evil.png", "shared/evil-folder", "shared/mine.png",
-                                   "shared/theirs.png", "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png"}));
+                                   "shared/theirs.png", "shared/own.png", "shared/fifo.png", "shared/held.png",
+                                   "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png", "kept/owners.png",
+                                   "their-shared", "their-shared/owners.png", "their-kept", "their-kept/own.png"}));
 }
 
 // The compressor fails as it does when memory runs out: the run says so in
@@ -599,59 +897,73 @@ TEST(Endings, APngThatCannotBeMadeSaysWhy) {
   expectOnlyWholeOutputs(f);
 }
 
-// Destroys every top-level window of the display, as another client can.
-void destroyWindows(const std::string& display) {
-  ::Display* dpy = XOpenDisplay(display.c_str());
-  ASSERT_NE(dpy, nullptr);
-  ::Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
-  unsigned n = 0;
-  XQueryTree(dpy, root, &root, &parent, &children, &n);
-  for (unsigned i = 0; i < n; ++i) XDestroyWindow(dpy, children[i]);
-  if (children) XFree(children);
-  XSync(dpy, False);
-  XCloseDisplay(dpy);
-}
-
+// A window run whose display goes away, or which is stopped, writes its
+// outputs, and then says in one line what happened and what the outputs
+// hold, after any line of an output that failed. A stop that comes with
+// the display's end, as at a logout, wins: the run dies by it.
 TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb";
-  enum How { kEndServer, kDestroyWindow, kSignal };
+  enum How { kEndServer, kDestroyWindow, kSignal, kStopWithServer };
   struct Case {
+    const char* name;
     How how;
     int signal;
+    std::string png;  // "" for a file of the test's own
     int ending;
-    const char* says;
+    std::vector<std::string> says;  // each the start of a line
   };
+  const std::string hold = "; the outputs hold the run as it stood";
   const Case cases[] = {
-      {kEndServer, 0, rt::kDisplayLost, "the display was lost"},
-      {kDestroyWindow, 0, rt::kDisplayLost, "the display was lost"},
-      {kSignal, SIGHUP, -SIGHUP, "stopped by SIGHUP; the outputs hold the run as it stood"},
-      {kSignal, SIGTERM, -SIGTERM, "stopped by SIGTERM; the outputs hold the run as it stood"},
+      {"the display server ends", kEndServer, 0, "", rt::kDisplayLost, {"the display was lost ("}},
+      {"another program destroys the window", kDestroyWindow, 0, "", rt::kDisplayLost,
+       {"the window was closed by another program" + hold}},
+      {"hang-up", kSignal, SIGHUP, "", -SIGHUP, {"stopped by SIGHUP" + hold}},
+      {"stop", kSignal, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
+      {"the display server ends, and an output fails", kEndServer, 0, "/dev/full", rt::kOutputFailed,
+       {"--png: cannot write /dev/full: No space left on device", "the display was lost ("}},
+      {"a stop as the display server ends", kStopWithServer, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.says);
+    SCOPED_TRACE(c.name);
     VirtualDisplay display(1500, 800);
     ASSERT_TRUE(display.ok());
     Folder f("window_end");
     fs::path err = f.dir / "err", trace = f.dir / "t.jsonl", png = f.dir / "p.png", shots = f.dir / "shots";
-    pid_t pid = start({{"kelvaro", "--keys", "1 Enter", "--trace", trace.string(), "--png", png.string(), "--shots",
-                        shots.string()},
+    pid_t pid = start({{"kelvaro", "--keys", "1 Enter", "--trace", trace.string(), "--png",
+                        c.png.empty() ? png.string() : c.png, "--shots", shots.string()},
                        {"DISPLAY=" + display.name(), kNoLeaks},
                        err});
     ASSERT_GT(pid, 0);
     // Both keys taken: the window is up and waits for the next.
     ASSERT_TRUE(until([&] { return fs::exists(shots / "shot-0002.png"); }, pid));
     std::this_thread::sleep_for(300ms);
-    if (c.how == kEndServer) kill(display.pid(), SIGKILL);
-    else if (c.how == kDestroyWindow) destroyWindows(display.name());
-    else kill(pid, c.signal);
+    if (c.how == kEndServer) {
+      kill(display.pid(), SIGKILL);
+    } else if (c.how == kDestroyWindow) {
+      destroyWindows(display.name());
+    } else if (c.how == kSignal) {
+      kill(pid, c.signal);
+    } else {
+      // Both come while the run cannot act, and it finds both when it can.
+      kill(pid, SIGSTOP);
+      kill(pid, c.signal);
+      kill(display.pid(), SIGKILL);
+      waitpid(display.pid(), nullptr, 0);
+      kill(pid, SIGCONT);
+    }
     EXPECT_EQ(ending(pid, 20s), c.ending);
     std::vector<std::string> said = linesOf(slurp(err));
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_EQ(said[0].rfind(c.says, 0), 0u) << said[0];
+    ASSERT_EQ(said.size(), c.says.size());
+    for (size_t i = 0; i < said.size(); ++i) EXPECT_EQ(said[i].rfind(c.says[i], 0), 0u) << said[i];
+    if (c.ending == rt::kOutputFailed) {
+      EXPECT_NE(said.back().find("; the other outputs hold the run as it stood"), std::string::npos) << said.back();
+    } else if (c.how == kEndServer) {
+      EXPECT_NE(said.back().find(hold), std::string::npos) << said.back();
+    }
     expectWholeTrace(trace);
     EXPECT_NE(slurp(trace).find("{\"op\":\"KEY\",\"code\":13}"), std::string::npos)
         << "the trace holds the keys taken";
-    expectWholePng(png);
+    if (c.png.empty()) expectWholePng(png);
     expectOnlyWholeOutputs(f);
   }
 }
@@ -672,9 +984,6 @@ TEST(Endings, AReaderThatLeavesIsAFailedOutputAndTheOthersAreWritten) {
        "--trace: cannot write /dev/stdout: Broken pipe", "a.png"},
       {"", "--keys \"1 Enter\" --png /dev/stdout --trace " + d + "/b.jsonl", "| true",
        "--png: cannot write /dev/stdout: Broken pipe", "b.jsonl"},
-      // The reader opens the FIFO and closes it at once.
-      {"(exec 3<" + d + "/fifo) & ", "--keys \"1 Enter\" --trace " + d + "/fifo --png " + d + "/c.png", "",
-       "--trace: cannot write " + d + "/fifo: Broken pipe", "c.png"},
   };
   for (const Case& c : cases) {
     std::string script = c.before + bin + c.args + " 2>" + err.string() + " " + c.after +
@@ -687,6 +996,19 @@ TEST(Endings, AReaderThatLeavesIsAFailedOutputAndTheOthersAreWritten) {
     if (c.written.find(".png") != std::string::npos) expectWholePng(f.dir / c.written);
     else expectWholeTrace(f.dir / c.written);
   }
+  // The FIFO's reader is there when the run opens it, and leaves before
+  // the run writes.
+  fs::path fifo = f.dir / "fifo";
+  int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  pid_t pid = start({{"kelvaro", "--headless", "--keys", "1 Enter", "--trace", fifo.string(), "--png", d + "/c.png"},
+                     {kNoLeaks},
+                     err});
+  ASSERT_TRUE(until([&] { return writes(pid, fifo); }, pid));
+  close(reader);
+  EXPECT_EQ(ending(pid), rt::kOutputFailed);
+  EXPECT_EQ(linesOf(slurp(err)), std::vector<std::string>{"--trace: cannot write " + fifo.string() + ": Broken pipe"});
+  expectWholePng(f.dir / "c.png");
   expectOnlyWholeOutputs(f);
 }
 

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "runtime/endings.h"
-#include "tools/cut_display.h"
+#include "tests/runtime/cut_display.h"
 #include "tools/virtual_display.h"
 
 namespace {
@@ -154,6 +154,25 @@ TEST_F(WindowStart, OnceTheWindowIsUpACutIsALostDisplay) {
     EXPECT_EQ(said.rfind("the display was lost", 0), 0u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
+}
+
+// A display that nothing answers at is said to be out of reach, and no
+// more: nothing there suggests that a part of the system is missing.
+TEST(WindowStartPlain, ADisplayThatCannotBeReachedIsSaidSo) {
+  int n = 4000;
+  while (n < 4100 && (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+                      fs::exists("/tmp/.X" + std::to_string(n) + "-lock")))
+    ++n;
+  fs::path err = fs::temp_directory_path() / ("unreached_" + std::to_string(getpid()));
+  std::string command = "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:" + std::to_string(n) +
+                        " ASAN_OPTIONS=detect_leaks=0 " + LESSON_BIN_DIR + "/kelvaro 2>" + err.string();
+  int rc = std::system(command.c_str());
+  std::ifstream in(err);
+  std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  fs::remove(err);
+  EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 1);
+  EXPECT_EQ(said, "cannot open a window: display :" + std::to_string(n) +
+                      " cannot be reached; run with --headless to run without one\n");
 }
 
 }  // namespace

@@ -1,0 +1,124 @@
+// Loaded ahead of the C library by the tests, this sends the run a signal
+// at the moment LESSON_SIGNAL_AT names, so that a test meets that moment
+// every time instead of aiming at it with a timer:
+//   fifo-open  SIGTERM just before a FIFO is opened;
+//   fifo-wait  SIGTERM just before a wait for room in a FIFO or a pipe
+//              that is full (a poll, or a write that would wait);
+//   named      SIGUSR1 just after a file is linked or renamed to a name
+//              that is not a temporary one;
+//   thread     nothing sent: a second thread, named "second", sleeps
+//              with no signal held, for the test to send a signal to.
+// Each signal is sent once.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool at(const char* moment) {
+  const char* m = std::getenv("LESSON_SIGNAL_AT");
+  return m && std::strcmp(m, moment) == 0;
+}
+
+std::atomic<bool> sent{false};
+
+void sendOnce(int sig) {
+  if (!sent.exchange(true)) raise(sig);
+}
+
+template <typename F>
+F next(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+bool fifo(int fd) {
+  struct stat st;
+  return fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+// A FIFO or pipe that takes nothing now.
+bool full(int fd) {
+  static auto realPoll = next<int (*)(pollfd*, nfds_t, int)>("poll");
+  pollfd p{fd, POLLOUT, 0};
+  return fifo(fd) && realPoll(&p, 1, 0) == 0;
+}
+
+const char* base(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return slash ? slash + 1 : path;
+}
+
+void namedNow(int result, const char* name) {
+  if (result == 0 && at("named") && std::strncmp(base(name), ".out-", 5) != 0) sendOnce(SIGUSR1);
+}
+
+__attribute__((constructor)) void startSecondThread() {
+  if (!at("thread")) return;
+  pthread_t t;
+  sigset_t none;
+  sigemptyset(&none);
+  pthread_sigmask(SIG_SETMASK, &none, nullptr);
+  pthread_create(
+      &t, nullptr,
+      [](void*) -> void* {
+        for (;;) pause();
+      },
+      nullptr);
+  pthread_setname_np(t, "second");
+}
+
+}  // namespace
+
+extern "C" int openat(int folder, const char* path, int flags, ...) {
+  mode_t mode = 0;
+  if (flags & (O_CREAT | O_TMPFILE)) {
+    va_list args;
+    va_start(args, flags);
+    mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+  }
+  struct stat st;
+  if (at("fifo-open") && fstatat(folder, path, &st, 0) == 0 && S_ISFIFO(st.st_mode)) sendOnce(SIGTERM);
+  static auto real = next<int (*)(int, const char*, int, ...)>("openat");
+  return real(folder, path, flags, mode);
+}
+
+extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
+  if (at("fifo-wait") && n == 1 && (fds[0].events & POLLOUT) && full(fds[0].fd)) sendOnce(SIGTERM);
+  static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
+  return real(fds, n, timeout);
+}
+
+extern "C" ssize_t write(int fd, const void* data, size_t size) {
+  if (at("fifo-wait") && full(fd)) sendOnce(SIGTERM);
+  static auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
+  return real(fd, data, size);
+}
+
+extern "C" int linkat(int from, const char* fromPath, int to, const char* toPath, int flags) {
+  static auto real = next<int (*)(int, const char*, int, const char*, int)>("linkat");
+  int r = real(from, fromPath, to, toPath, flags);
+  int saved = errno;
+  namedNow(r, toPath);
+  errno = saved;
+  return r;
+}
+
+extern "C" int renameat(int from, const char* fromPath, int to, const char* toPath) {
+  static auto real = next<int (*)(int, const char*, int, const char*)>("renameat");
+  int r = real(from, fromPath, to, toPath);
+  int saved = errno;
+  namedNow(r, toPath);
+  errno = saved;
+  return r;
+}
