@@ -346,5 +346,5 @@ int main(int argc, char** argv) {
   }
   std::printf("\n%s\n", window ? (allMet ? "all targets met" : "some targets MISSED")
                                : "window targets not measured");
-  return 0;
+  return allMet ? 0 : 1;
 }

@@ -48,7 +48,7 @@ const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, S
 }
 
 void printHelp(const std::string& program) {
-  char text[4096];
+  char text[8192];
   std::snprintf(
       text, sizeof text,
       "usage: %s [options]\n"
@@ -75,8 +75,9 @@ void printHelp(const std::string& program) {
       "window opens), a link is written through, and a new or regular file gets\n"
       "its name only once it is complete. In a folder that is sticky and writable\n"
       "by all, such as /tmp, only a link or a FIFO of the user's own or of the\n"
-      "folder's owner is used, and another user's file is refused. Two outputs\n"
-      "may not share a file, but for /dev/null.\n"
+      "folder's owner is used, and another user's file is refused unless the\n"
+      "folder is the user's own (or the user may override owners, as root may).\n"
+      "Two outputs may not share a file, but for /dev/null.\n"
       "\n"
       "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
       "were spent); 1 it could not start (no display, a font missing, no memory for\n"
@@ -92,10 +93,11 @@ void printHelp(const std::string& program) {
       "whole process group, as Ctrl-C does. Once stopped, a run waits no more than\n"
       "%d ms in all for readers that take nothing (a FIFO, a pipe, a stalled\n"
       "standard error) and drops what they did not take. A second stop, any other\n"
-      "signal that ends a process, a crash or SIGKILL ends the run at once: --png\n"
-      "and --trace are then as they were before the run unless they were already\n"
-      "written, and the shots taken so far stay. SIGKILL alone may leave a hidden\n"
-      "file .out-PID-N.part beside an output that replaces a file (beside any file\n"
+      "signal that ends a process, a crash or SIGKILL ends the run at once: a file\n"
+      "of --png or --trace is then as it was before the run unless it was already\n"
+      "written, a device, FIFO or stream holds what was written to it so far, and\n"
+      "the shots taken so far stay. SIGKILL alone may leave a hidden file\n"
+      ".out-PID-N.part beside an output that replaces a file (beside any file\n"
       "output, on a file system that makes no unnamed files); a later run that\n"
       "writes into that folder removes it once it is a minute old.\n",
       program.c_str(), kMaxPageSide, kLayoutWidth, kLayoutHeight, kOutputFailed, kDisplayLost, kOutputFailed,

@@ -717,6 +717,38 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
   fs::remove(f.dir.parent_path() / ("err_" + std::to_string(getpid())));
 }
 
+// A run that cannot begin after it made folders for --shots (here on a
+// file system that runs out of inodes) takes them back: with status 2, the
+// outputs are as they were before the run.
+TEST(Endings, ARunThatCannotBeginTakesBackTheFoldersItMade) {
+  if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no user namespaces here";
+  struct Case {
+    const char* name;
+    int inodes;  // the file system's, its root folder's among them
+    std::string says;
+  };
+  const Case cases[] = {
+      {"the second folder cannot be made", 2,
+       "--shots: cannot write into {d}/full/a/b: cannot make {d}/full/a/b: No space left on device"},
+      {"--png cannot be made once the folders are", 3, "--png: cannot write {d}/full/x.png: No space left on device"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder f("unmade");
+    std::string d = f.dir.string();
+    fs::create_directories(f.dir / "full");
+    // The mount is the run's own: what it holds afterwards is listed from
+    // inside, into a file outside it.
+    std::string script = "mount -t tmpfs -o nr_inodes=" + std::to_string(c.inodes) + " tmpfs " + d + "/full && " +
+                         std::string(LESSON_BIN_DIR) + "/kelvaro --headless --keys 1 --shots " + d +
+                         "/full/a/b --png " + d + "/full/x.png; s=$?; ls -A " + d + "/full >" + d + "/left; exit $s";
+    Outcome o = run({{"/usr/bin/unshare", "-rm", "/bin/sh", "-c", script}, {kNoLeaks}, f.dir / "err"});
+    EXPECT_EQ(o.ending, 2);
+    EXPECT_EQ(o.says, std::vector<std::string>{std::regex_replace(c.says, std::regex("\\{d\\}"), d)});
+    EXPECT_EQ(slurp(f.dir / "left"), "");
+  }
+}
+
 // What a folder takes is written: the longest name it takes, shots whose
 // paths are longer than the system's limit for a path, and one device that
 // throws writes away shared by two outputs.
