@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -51,6 +52,7 @@ void load(const std::atomic<char> (&from)[N], char (&to)[N]) {
   to[N - 1] = '\0';
 }
 
+std::atomic<int> errorFd{2};
 std::atomic<int> stopSignal{0};
 std::atomic<long long> stopAtMs{0};  // when it came, on the monotonic clock
 std::atomic<long> mainThread{0};
@@ -63,16 +65,26 @@ long long nowMs() {
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // Signals that end a process (a few of them with a core), sent or raised
-// by a fault: the temporary files go first, then the signal does what it
-// did before.
-const int kFatalSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
-                             SIGPOLL, SIGPWR,  SIGABRT, SIGSEGV, SIGBUS,    SIGFPE,  SIGILL,
-                             SIGSYS};
+// by a fault, besides the realtime ones: the temporary files go first,
+// then the signal does what it did before. Every signal whose default
+// action ends the process is here or a stop, but SIGKILL.
+const int kFatalSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL,
+                             SIGPWR,  SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,    SIGILL,  SIGSYS,  SIGTRAP,
+                             SIGSTKFLT};
 struct sigaction before[NSIG];
+// The realtime signals, which the C library numbers at start.
+int realtimeFirst = 0, realtimeLast = -1;
 
 bool isFault(int sig) { return sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL; }
 
-const char* nameOf(int sig) {
+// Calls `f` with every signal that ends a process but the stops.
+template <typename F>
+void forEachFatal(F f) {
+  for (int sig : kFatalSignals) f(sig);
+  for (int sig = realtimeFirst; sig <= realtimeLast; ++sig) f(sig);
+}
+
+const char* knownName(int sig) {
   switch (sig) {
     case SIGTERM: return "SIGTERM";
     case SIGINT: return "SIGINT";
@@ -92,9 +104,31 @@ const char* nameOf(int sig) {
     case SIGFPE: return "SIGFPE";
     case SIGILL: return "SIGILL";
     case SIGSYS: return "SIGSYS";
-    default: return "a signal";
+    case SIGTRAP: return "SIGTRAP";
+    case SIGSTKFLT: return "SIGSTKFLT";
+    default: return nullptr;
   }
 }
+
+// The signal's name ("SIGTERM", "SIGRTMIN+3"), for a handler too.
+struct SignalName {
+  explicit SignalName(int sig) {
+    const char* known = knownName(sig);
+    if (!known && sig >= realtimeFirst && sig <= realtimeLast) {
+      std::memcpy(text, "SIGRTMIN+", 9);
+      int n = sig - realtimeFirst, at = 9;
+      if (n >= 10) text[at++] = static_cast<char>('0' + n / 10);
+      text[at++] = static_cast<char>('0' + n % 10);
+      text[at] = '\0';
+      return;
+    }
+    const char* from = known ? known : "a signal";
+    size_t i = 0;
+    for (; from[i] && i < sizeof text - 1; ++i) text[i] = from[i];
+    text[i] = '\0';
+  }
+  char text[16];
+};
 
 // A line put together in a handler, without allocating. It is written
 // only as far as the standard error has room at once: the handler never
@@ -106,10 +140,11 @@ class Line {
   }
   void write() {
     text_[used_++] = '\n';
+    int fd = errorFd.load();
     for (size_t done = 0; done < used_;) {
-      pollfd p{2, POLLOUT, 0};
+      pollfd p{fd, POLLOUT, 0};
       if (poll(&p, 1, 0) != 1 || !(p.revents & POLLOUT)) return;
-      ssize_t n = ::write(2, text_ + done, used_ - done);
+      ssize_t n = ::write(fd, text_ + done, used_ - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return;
       done += static_cast<size_t>(n);
@@ -128,11 +163,11 @@ void endAtOnce(int sig, siginfo_t* info, bool again) {
   Line line;
   if (again) {
     line.add("stopped again by ");
-    line.add(nameOf(sig));
+    line.add(SignalName(sig).text);
     line.add(", at once");
   } else {
     line.add("ended at once by ");
-    line.add(nameOf(sig));
+    line.add(SignalName(sig).text);
   }
   const char* joint = "; left as they were before the run: ";
   for (Slot& s : slots) {
@@ -185,8 +220,9 @@ sigset_t endingSignals() {
   sigset_t set;
   sigemptyset(&set);
   for (int sig : kStopSignals) sigaddset(&set, sig);
-  for (int sig : kFatalSignals)
+  forEachFatal([&](int sig) {
     if (!isFault(sig)) sigaddset(&set, sig);
+  });
   return set;
 }
 
@@ -196,7 +232,9 @@ sigset_t endingSignals() {
 void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   struct sigaction sa {};
   sa.sa_sigaction = handler;
-  sa.sa_flags = SA_SIGINFO | SA_RESTART;
+  // A fault's handler runs on a stack of its own, so that it runs after
+  // the stack ran out too.
+  sa.sa_flags = SA_SIGINFO | SA_RESTART | (isFault(sig) ? SA_ONSTACK : 0);
   sa.sa_mask = endingSignals();
   sigaction(sig, &sa, &before[sig]);
 }
@@ -211,8 +249,23 @@ Handled handled;
 
 }  // namespace
 
+int writerOfOwn(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) return -1;
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  int own = open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (own < 0 || own > 2) return own;
+  // Off the standard streams' numbers, which a closed one would lend it.
+  int moved = fcntl(own, F_DUPFD_CLOEXEC, 3);
+  ::close(own);
+  return moved;
+}
+
+int errorWriter() { return errorFd.load(); }
+
 void catchEndings() {
   mainThread = syscall(SYS_gettid);
+  if (int own = writerOfOwn(2); own >= 0) errorFd = own;
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
   // A signal ignored when the program was started (nohup, a background
@@ -221,10 +274,23 @@ void catchEndings() {
     struct sigaction now {};
     return sigaction(sig, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
   };
+  realtimeFirst = SIGRTMIN;
+  realtimeLast = SIGRTMAX;
+  // The main thread's stack for a fault's handler, unless one is there (a
+  // sanitizer's).
+  stack_t now{};
+  if (sigaltstack(nullptr, &now) == 0 && (now.ss_flags & SS_DISABLE)) {
+    static char faultStack[64 * 1024];
+    stack_t own{};
+    own.ss_sp = faultStack;
+    own.ss_size = sizeof faultStack;
+    sigaltstack(&own, nullptr);
+  }
   for (int sig : kStopSignals)
     if (!ignored(sig)) install(sig, onStop);
-  for (int sig : kFatalSignals)
+  forEachFatal([&](int sig) {
     if (!ignored(sig)) install(sig, onFatal);
+  });
 }
 
 int stopAsked() { return stopSignal.load(); }
@@ -255,7 +321,7 @@ void dieBy(int sig) {
   std::_Exit(kSignalled + sig);
 }
 
-std::string signalName(int sig) { return nameOf(sig); }
+std::string signalName(int sig) { return SignalName(sig).text; }
 
 Room waitForRoom(int fd) {
   // Short slices, so that a stop that lands just before a wait is seen
@@ -299,8 +365,11 @@ void endByStop(int sig) {
 }
 
 void endAsLost(const std::string& what) {
-  if (int sig = finalStop()) endByStop(sig);
+  if (int sig = stopAsked()) endByStop(sig);
+  // Said with the stops still taken, so that a stop ends a wait on a
+  // stalled reader; one that came meanwhile ends the run by its signal.
   say(what + (handled.asked < 0 ? "" : outputsClause()));
+  if (int sig = finalStop()) endByStop(sig);
   removeTemporaries();
   std::_Exit(handled.failed > 0 ? kOutputFailed : kDisplayLost);
 }

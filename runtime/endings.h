@@ -43,6 +43,16 @@ int finalStop();
 // "SIGTERM", ...
 std::string signalName(int sig);
 
+// A description of the program's own, opened anew on what `fd` writes to,
+// that never waits: a write that finds no room returns at once, whoever
+// else writes there. Only for a pipe, a FIFO or a terminal, whose readers
+// take what comes in the order it comes; -1 for anything else (a file,
+// whose place other writers share; a socket) and where none can be opened.
+int writerOfOwn(int fd);
+// What messages to the standard error are written through: such a writer
+// of the program's own once catchEndings() has opened one, else 2.
+int errorWriter();
+
 // Waits until `fd` takes a write of up to PIPE_BUF bytes without waiting:
 // before a stop, as long as that takes, and once a stop is asked for, only
 // within the stop's grace.

@@ -14,20 +14,25 @@
 
 namespace rt {
 
-void say(const std::string& line) { sayTo(2, line + "\n"); }
+void say(const std::string& line) { sayTo(errorWriter(), line + "\n"); }
 
 bool sayTo(int fd, const std::string& text) {
+  // Where the descriptor is shared with others, a writer of its own keeps
+  // a write from waiting when another fills what this one found room in.
+  int own = fd == errorWriter() ? -1 : writerOfOwn(fd);
+  if (own >= 0) fd = own;
   size_t done = 0;
   while (done < text.size()) {
-    if (waitForRoom(fd) != Room::kReady) return false;
+    if (waitForRoom(fd) != Room::kReady) break;
     // No more than a pipe takes at once once it has room, so that the
     // write itself never waits.
     ssize_t n = ::write(fd, text.data() + done, std::min<size_t>(text.size() - done, PIPE_BUF));
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) return false;
+    if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  return true;
+  if (own >= 0) ::close(own);
+  return done == text.size();
 }
 
 std::string shown(const std::string& text) {

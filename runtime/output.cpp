@@ -425,10 +425,36 @@ pid_t temporaryMaker(const std::string& name) {
 // How long a leftover must have lain untouched before it is cleared.
 constexpr time_t kLeftoverSeconds = 60;
 
+// A file of a live run's own holds a lock of its run for as long as the
+// run has it open; the lock is seen from any process namespace, where the
+// run's number may mean nothing.
+void lockAsLive(int fd) {
+  struct flock l {};
+  l.l_type = F_WRLCK;
+  l.l_whence = SEEK_SET;
+  fcntl(fd, F_OFD_SETLK, &l);
+}
+
+// Removes the file `name` (found as `found`) in `folder` unless a live run
+// holds its lock, or it cannot be told.
+void removeUnlessLocked(int folder, const char* name, const struct stat& found) {
+  int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st;
+  struct flock l {};
+  l.l_type = F_RDLCK;
+  l.l_whence = SEEK_SET;
+  // Where the file system keeps no such locks, the run's number decides.
+  bool unlocked = fcntl(fd, F_OFD_SETLK, &l) == 0 || errno == EINVAL;
+  if (unlocked && fstat(fd, &st) == 0 && st.st_dev == found.st_dev && st.st_ino == found.st_ino)
+    unlinkat(folder, name, 0);
+  ::close(fd);
+}
+
 // Clears what dead runs of this user left in `folder` under temporary
 // names: a file that a SIGKILL stopped short of putting in place. A name
-// whose run is alive, another user's file, and one touched within the last
-// minute stay.
+// whose run is alive (its number is a live process, or its lock is held),
+// another user's file, and one touched within the last minute stay.
 void clearLeftovers(int folder) {
   int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -444,7 +470,7 @@ void clearLeftovers(int folder) {
     if (pid <= 0 || pid == getpid() || fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(st.st_mode) || st.st_uid != geteuid() || now - st.st_mtime < kLeftoverSeconds) continue;
     if (kill(pid, 0) == 0 || errno != ESRCH) continue;
-    unlinkat(fd, e->d_name, 0);
+    removeUnlessLocked(fd, e->d_name, st);
   }
   closedir(dir);
 }
@@ -519,8 +545,11 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
     if (!option.empty()) releaseOutput(holdOutput(option));
   }
   if (w.stream >= 0) {
+    // A pipe or a terminal through a writer of the run's own, which never
+    // waits in a write; a file through the stream itself, where it stands.
     state_ = State::kInPlace;
-    fd_ = fcntl(w.stream, F_DUPFD_CLOEXEC, 3);
+    fd_ = writerOfOwn(w.stream);
+    if (fd_ < 0) fd_ = fcntl(w.stream, F_DUPFD_CLOEXEC, 3);
     struct stat st;
     piece_ = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? SIZE_MAX : PIPE_BUF;
     return fd_ >= 0 || fail();
@@ -528,6 +557,7 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
   if (t.state == State::kInPlace) return openInPlace(w.folder.get(), w.name, w.st, path, option);
   folder_ = w.folder.release();
   name_ = w.name;
+  named_ = !option.empty();
   // Only for an output of its own: the shots are written into a folder
   // cleared when it was opened.
   if (!in) clearLeftovers(folder_);
@@ -536,9 +566,9 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
   return openBeside(t.state, w.st.st_uid, w.st.st_gid, w.st.st_mode);
 }
 
-// A device or a FIFO. A FIFO is opened only once a reader has it open: it
-// is tried again every little while, without waiting in the call, until
-// the reader comes or a stop is asked for.
+// A device or a FIFO, opened without waiting. A FIFO is opened only once a
+// reader has it open: it is tried again every little while until the
+// reader comes or a stop is asked for.
 bool OutputFile::openInPlace(int folder, const std::string& name, const struct stat& found,
                              const std::string& path, const std::string& option) {
   state_ = State::kInPlace;
@@ -560,8 +590,9 @@ bool OutputFile::openInPlace(int folder, const std::string& name, const struct s
   struct stat st;
   if (fstat(fd_, &st) != 0 || st.st_dev != found.st_dev || st.st_ino != found.st_ino)
     return fail("it was replaced while the run opened it");
-  int flags = fcntl(fd_, F_GETFL);
-  if (flags < 0 || fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail();
+  // It stays a description that never waits in a write: room is waited
+  // for before each, and another writer that takes the room meanwhile
+  // makes the write come back at once.
   piece_ = PIPE_BUF;
   return true;
 }
@@ -597,6 +628,7 @@ bool OutputFile::openBeside(State state, uid_t uid, gid_t gid, mode_t mode) {
   }
   fd_ = aboveStandardStreams(fd_);
   if (fd_ < 0) return fail();
+  lockAsLive(fd_);
   if (state == State::kReplacing) {
     // The file keeps its mode, but for the set-user-ID and set-group-ID
     // bits, and then its owner and group where the program may set them:
@@ -685,7 +717,12 @@ bool OutputFile::commit() {
     // On the disk before it has its name, so a power cut cannot leave a
     // named file that is not whole.
     if (uninterrupted([&] { return fdatasync(fd_); }) != 0) fail();
-    if (!failed() && state_ == State::kTemporary && ::close(std::exchange(fd_, -1)) != 0 && errno != EINTR) fail();
+    if (!failed() && state_ == State::kTemporary) {
+      // Closed before it is named, for what a file system says only then;
+      // a second descriptor keeps the run's lock on it.
+      int keep = fcntl(fd_, F_DUPFD_CLOEXEC, 3);
+      if (::close(std::exchange(fd_, keep)) != 0 && errno != EINTR) fail();
+    }
     if (!failed()) publish();
   }
   discard();
@@ -713,7 +750,9 @@ void OutputFile::discard() {
   }
   if (folder_ >= 0) ::close(folder_);
   folder_ = -1;
-  releaseOutput(slot_);
+  // An output given up is as it was before the run, and the handlers go
+  // on naming it so.
+  if (!(failed() && named_)) releaseOutput(slot_);
   slot_ = -1;
   state_ = State::kClosed;
 }

@@ -72,7 +72,9 @@ class OutputFolder {
 //             the disk, and in the same step the signal handlers stop
 //             naming it among the outputs left as they were;
 //   given up  on a failure, or when it is dropped before commit(): a file
-//             never named leaves its target as it was.
+//             never named leaves its target as it was; one given up for a
+//             failure stays named to the handlers among the outputs left
+//             as they were.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -127,6 +129,7 @@ class OutputFile {
   std::string name_;      // its name there
   std::string temp_;      // kTemporary: the name it has until it is in place
   int slot_ = -1;         // what the signal handlers know of it
+  bool named_ = false;    // the handlers name it by its option
   std::string buffer_;
   std::string error_;
 };

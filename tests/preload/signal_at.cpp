@@ -4,6 +4,8 @@
 //   fifo-open  SIGTERM just before a FIFO is opened;
 //   fifo-wait  SIGTERM just before a wait for room in a FIFO or a pipe
 //              that is full (a poll, or a write that would wait);
+//   fifo-taken SIGTERM just after a wait found room in a FIFO or a pipe,
+//              which another writer then takes, all of it;
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
 //   thread     nothing sent: a second thread, named "second", sleeps
@@ -19,6 +21,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -93,10 +96,29 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
   return real(folder, path, flags, mode);
 }
 
+// Fills the pipe `fd` writes to through a description of its own, as
+// another writer would.
+void fill(int fd) {
+  static auto realWrite = next<ssize_t (*)(int, const void*, size_t)>("write");
+  char self[32], zeros[4096] = {};
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  int other = open(self, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  while (other >= 0 && realWrite(other, zeros, sizeof zeros) > 0) {
+  }
+  if (other >= 0) close(other);
+}
+
 extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
   if (at("fifo-wait") && n == 1 && (fds[0].events & POLLOUT) && full(fds[0].fd)) sendOnce(SIGTERM);
   static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
-  return real(fds, n, timeout);
+  int r = real(fds, n, timeout);
+  if (at("fifo-taken") && r == 1 && (fds[0].revents & POLLOUT) && fifo(fds[0].fd) && !sent) {
+    int saved = errno;
+    fill(fds[0].fd);
+    sendOnce(SIGTERM);
+    errno = saved;
+  }
+  return r;
 }
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {

@@ -50,6 +50,11 @@ TEST_F(OutputTest, RegularFilesAreReplacedWholeAndLinksWrittenThrough) {
   ASSERT_TRUE(put(file, "replaced"));
   EXPECT_EQ(slurp(file), "replaced");
   EXPECT_EQ(fs::status(file).permissions(), mode) << "the replaced file keeps its mode";
+  // But for a set-user-ID or set-group-ID bit, which a new content must
+  // not inherit.
+  fs::permissions(file, fs::perms(06755));
+  ASSERT_TRUE(put(file, "replaced again"));
+  EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0755u);
 
   fs::create_symlink("page.png", link);
   ASSERT_TRUE(put(link, "through the link"));
