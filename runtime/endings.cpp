@@ -249,16 +249,20 @@ Handled handled;
 
 }  // namespace
 
+int aboveStandardStreams(int fd) {
+  if (fd < 0 || fd > 2) return fd;
+  int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return moved;
+}
+
 int writerOfOwn(int fd) {
   struct stat st;
   if (fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) return -1;
   std::string self = "/proc/self/fd/" + std::to_string(fd);
-  int own = open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (own < 0 || own > 2) return own;
-  // Off the standard streams' numbers, which a closed one would lend it.
-  int moved = fcntl(own, F_DUPFD_CLOEXEC, 3);
-  ::close(own);
-  return moved;
+  return aboveStandardStreams(open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 int errorWriter() { return errorFd.load(); }
@@ -328,15 +332,15 @@ Room waitForRoom(int fd) {
   // within one.
   constexpr int kSliceMs = 50;
   for (;;) {
-    int slice = kSliceMs;
-    if (stopAsked()) slice = static_cast<int>(std::clamp<long long>(stopAtMs.load() + kStopGraceMs - nowMs(), 0, kSliceMs));
+    // What is left of the stop's grace; a last look once it is spent.
+    long long left = stopAsked() ? stopAtMs.load() + kStopGraceMs - nowMs() : kSliceMs;
     pollfd p{fd, POLLOUT, 0};
-    int n = poll(&p, 1, slice);
+    int n = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, kSliceMs)));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
     // An error or a reader gone is for the write to tell.
     if (n > 0) return Room::kReady;
-    if (stopAsked() && nowMs() >= stopAtMs.load() + kStopGraceMs) return Room::kStopped;
+    if (left <= 0) return Room::kStopped;
   }
 }
 
@@ -348,19 +352,21 @@ void outputsHandled(int asked, int failed) {
 void folderLeft(const std::string& path) { handled.folderLeft = path; }
 
 std::string outputsClause() {
-  if (handled.asked < 0) {
-    std::string clause = " before the run began; nothing was written";
-    if (!handled.folderLeft.empty()) clause += ", but the folder " + shown(handled.folderLeft) + " was made";
-    return clause;
-  }
-  if (handled.asked == 0) return "";
+  if (handled.asked <= 0) return "";
   if (handled.failed == 0) return "; the outputs hold the run as it stood";
   if (handled.failed < handled.asked) return "; the other outputs hold the run as it stood";
   return "; no output could be written";
 }
 
 void endByStop(int sig) {
-  say("stopped by " + signalName(sig) + outputsClause());
+  std::string line = "stopped by " + signalName(sig);
+  if (handled.asked >= 0) {
+    line += outputsClause();
+  } else {
+    line += " before the run began; nothing was written";
+    if (!handled.folderLeft.empty()) line += ", but the folder " + shown(handled.folderLeft) + " was made";
+  }
+  say(line);
   dieBy(sig);
 }
 
@@ -368,7 +374,7 @@ void endAsLost(const std::string& what) {
   if (int sig = stopAsked()) endByStop(sig);
   // Said with the stops still taken, so that a stop ends a wait on a
   // stalled reader; one that came meanwhile ends the run by its signal.
-  say(what + (handled.asked < 0 ? "" : outputsClause()));
+  say(what + outputsClause());
   if (int sig = finalStop()) endByStop(sig);
   removeTemporaries();
   std::_Exit(handled.failed > 0 ? kOutputFailed : kDisplayLost);

@@ -43,6 +43,11 @@ int finalStop();
 // "SIGTERM", ...
 std::string signalName(int sig);
 
+// Keeps a descriptor of the program's own off the numbers 0 to 2, which a
+// closed standard stream would otherwise lend it, so that nothing written
+// to a standard stream ever lands there: `fd`, or a copy of it above them
+// (`fd` closed). -1 stays -1.
+int aboveStandardStreams(int fd);
 // A description of the program's own, opened anew on what `fd` writes to,
 // that never waits: a write that finds no room returns at once, whoever
 // else writes there. Only for a pipe, a FIFO or a terminal, whose readers

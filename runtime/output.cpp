@@ -17,6 +17,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <regex>
 #include <utility>
 
 #include "runtime/endings.h"
@@ -288,6 +289,8 @@ struct Target {
   OutputTarget target;  // what the checks say of it
 };
 
+constexpr const char* kNamesAFolder = "the name ends in \"/\", so it names a folder, not a file";
+
 // Whether `path` can only name a folder: it ends in "/", ".", or "..".
 bool namesAFolder(const std::string& path) {
   if (path.empty()) return false;
@@ -316,7 +319,7 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
     else if (S_ISDIR(st.st_mode)) o.problem = "it is a folder";
     else o.identity = fileIdentity(st);
     o.file = "/dev/fd/" + std::to_string(w.stream);
-    if (o.problem.empty() && folderOnly) o.problem = "the name ends in \"/\", so it names a folder, not a file";
+    if (o.problem.empty() && folderOnly) o.problem = kNamesAFolder;
     return t;
   }
   o.folder = joined(w.parts);
@@ -327,7 +330,7 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
   }
   if (folderOnly) {
     o.file = w.exists ? joined(w.parts, w.name) : joined(w.parts, w.missing[0]);
-    o.problem = "the name ends in \"/\", so it names a folder, not a file";
+    o.problem = kNamesAFolder;
     return t;
   }
   if (!w.exists) {
@@ -376,18 +379,6 @@ Target resolve(const std::string& given, int inFd = -1, const std::vector<std::s
   return t;
 }
 
-// Keeps the program's own outputs off descriptors 0 to 2, which a closed
-// standard stream would otherwise hand them, so that nothing written to a
-// standard stream ever lands in an output.
-int aboveStandardStreams(int fd) {
-  if (fd < 0 || fd > 2) return fd;
-  int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-  int saved = errno;
-  ::close(fd);
-  errno = saved;
-  return moved;
-}
-
 // A call that a signal may interrupt on some file systems (FUSE), made
 // again until it is not interrupted.
 template <typename Call>
@@ -400,39 +391,30 @@ int uninterrupted(Call call) {
 
 // A short name no other writer uses, for a file of ours not in place yet:
 // ".out-PID-N.part".
-constexpr const char* kTemporaryHead = ".out-";
-constexpr const char* kTemporaryTail = ".part";
 std::string temporaryName() {
   static unsigned counter = 0;
-  return kTemporaryHead + std::to_string(getpid()) + "-" + std::to_string(++counter) + kTemporaryTail;
+  return ".out-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".part";
 }
 
 // The process a temporary name was made by, or 0 when `name` is not one.
 pid_t temporaryMaker(const std::string& name) {
-  static const std::string head = kTemporaryHead, tail = kTemporaryTail;
-  if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
-      name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
-    return 0;
-  std::string middle = name.substr(head.size(), name.size() - head.size() - tail.size());
-  size_t dash = middle.find('-');
-  std::string pid = middle.substr(0, dash), count = dash == std::string::npos ? "" : middle.substr(dash + 1);
-  auto digits = [](const std::string& d) {
-    return !d.empty() && d.size() <= 9 && d.find_first_not_of("0123456789") == std::string::npos;
-  };
-  return digits(pid) && digits(count) ? static_cast<pid_t>(std::stol(pid)) : 0;
+  static const std::regex temporary(R"(\.out-([0-9]{1,9})-[0-9]{1,9}\.part)");
+  std::smatch m;
+  return std::regex_match(name, m, temporary) ? static_cast<pid_t>(std::stol(m[1].str())) : 0;
 }
 
 // How long a leftover must have lain untouched before it is cleared.
 constexpr time_t kLeftoverSeconds = 60;
 
-// A file of a live run's own holds a lock of its run for as long as the
-// run has it open; the lock is seen from any process namespace, where the
-// run's number may mean nothing.
-void lockAsLive(int fd) {
+// Takes a lock of `type` on the whole file, without waiting; as fcntl. A
+// file of a live run's own holds its run's write lock for as long as the
+// run has it open, seen from any process namespace, where the run's number
+// may mean nothing.
+int lockWhole(int fd, short type) {
   struct flock l {};
-  l.l_type = F_WRLCK;
+  l.l_type = type;
   l.l_whence = SEEK_SET;
-  fcntl(fd, F_OFD_SETLK, &l);
+  return fcntl(fd, F_OFD_SETLK, &l);
 }
 
 // Removes the file `name` (found as `found`) in `folder` unless a live run
@@ -441,11 +423,8 @@ void removeUnlessLocked(int folder, const char* name, const struct stat& found) 
   int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st;
-  struct flock l {};
-  l.l_type = F_RDLCK;
-  l.l_whence = SEEK_SET;
   // Where the file system keeps no such locks, the run's number decides.
-  bool unlocked = fcntl(fd, F_OFD_SETLK, &l) == 0 || errno == EINVAL;
+  bool unlocked = lockWhole(fd, F_RDLCK) == 0 || errno == EINVAL;
   if (unlocked && fstat(fd, &st) == 0 && st.st_dev == found.st_dev && st.st_ino == found.st_ino)
     unlinkat(folder, name, 0);
   ::close(fd);
@@ -543,8 +522,7 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
   if (t.state == State::kInPlace) {
     // Written where it is from now on: not as it was before the run.
     if (!option.empty()) releaseOutput(holdOutput(option));
-  }
-  if (w.stream >= 0) {
+    if (w.stream < 0) return openInPlace(w.folder.get(), w.name, w.st, path, option);
     // A pipe or a terminal through a writer of the run's own, which never
     // waits in a write; a file through the stream itself, where it stands.
     state_ = State::kInPlace;
@@ -554,7 +532,6 @@ bool OutputFile::open(const std::string& path, const std::string& option, const 
     piece_ = fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? SIZE_MAX : PIPE_BUF;
     return fd_ >= 0 || fail();
   }
-  if (t.state == State::kInPlace) return openInPlace(w.folder.get(), w.name, w.st, path, option);
   folder_ = w.folder.release();
   name_ = w.name;
   named_ = !option.empty();
@@ -628,7 +605,7 @@ bool OutputFile::openBeside(State state, uid_t uid, gid_t gid, mode_t mode) {
   }
   fd_ = aboveStandardStreams(fd_);
   if (fd_ < 0) return fail();
-  lockAsLive(fd_);
+  lockWhole(fd_, F_WRLCK);
   if (state == State::kReplacing) {
     // The file keeps its mode, but for the set-user-ID and set-group-ID
     // bits, and then its owner and group where the program may set them:
