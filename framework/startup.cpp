@@ -6,6 +6,8 @@
 #include "runtime/endings.h"
 #include "runtime/fonts.h"
 #include "runtime/messages.h"
+#include "runtime/run_end.h"
+#include "runtime/streams.h"
 
 Framework::Framework(rt::Runtime& runtime, std::string title)
     : rt(runtime), programTitle(std::move(title)) {}
@@ -74,6 +76,7 @@ void Framework::ErrorHandler() {
 
 int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
+  rt::takeStandardStreams();
   rt::catchEndings();
   int status = 0;
   try {

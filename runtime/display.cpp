@@ -13,6 +13,8 @@
 #include "runtime/changes.h"
 #include "runtime/endings.h"
 #include "runtime/messages.h"
+#include "runtime/pending.h"
+#include "runtime/run_end.h"
 
 // Last: the X headers define macros (None, Bool, Status) that clash with
 // the others.
@@ -236,6 +238,8 @@ class WindowDisplay : public QueueDisplay {
     windowStarting = false;
   }
   ~WindowDisplay() override {
+    // The display server's replies are waited for within the stop's grace.
+    WaitOnOthers waiting;
     runWindow = 0;
     x11Watch_.reset();
     SDL_DestroyWindow(window_);
@@ -256,6 +260,7 @@ class WindowDisplay : public QueueDisplay {
   }
   void idle() override { pump(kIdleMs); }
   void present(cairo_surface_t* page, const Rect& touched) override {
+    WaitOnOthers waiting;
     double t0 = threadCpuSeconds();
     page_ = page;
     send(fresh_ ? Rect{0, 0, cairo_image_surface_get_width(page), cairo_image_surface_get_height(page)}

@@ -1,8 +1,6 @@
 #include "runtime/endings.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,57 +8,55 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/basic.h"
-#include "runtime/messages.h"
-#include "runtime/runtime.h"
+#include "runtime/pending.h"
+#include "runtime/streams.h"
 
 namespace rt {
 
 namespace {
 
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<char>::is_always_lock_free,
-              "the signal handlers read the slots without locks");
-
-constexpr size_t kOptionBytes = 16;
-constexpr size_t kNameBytes = 256;  // a file name and its end
-
-// An output the handlers know of. Every field is atomic, so that a handler
-// reads it by the language's rules; the main thread changes a slot only
-// with the signals held, and a handler runs on the main thread, so it never
-// sees a slot half changed.
-struct Slot {
-  std::atomic<int> taken{0};
-  std::atomic<int> folder{-1};
-  std::atomic<char> option[kOptionBytes] = {};
-  std::atomic<char> temp[kNameBytes] = {};
-};
-Slot slots[16];
-
-void store(std::atomic<char>* to, size_t size, const std::string& text) {
-  size_t n = text.size() < size ? text.size() : 0;
-  for (size_t i = 0; i < n; ++i) to[i].store(text[i], std::memory_order_relaxed);
-  to[n].store('\0', std::memory_order_relaxed);
-}
-
-// A text out of a slot, for a handler too.
-template <size_t N>
-void load(const std::atomic<char> (&from)[N], char (&to)[N]) {
-  for (size_t i = 0; i < N; ++i) to[i] = from[i].load(std::memory_order_relaxed);
-  to[N - 1] = '\0';
-}
-
-std::atomic<int> errorFd{2};
 std::atomic<int> stopSignal{0};
-std::atomic<long long> stopAtMs{0};  // when it came, on the monotonic clock
 std::atomic<long> mainThread{0};
+
+// The stop's grace, on the monotonic clock: when the stop came, the time
+// spent waiting on others since then before the present wait, and when
+// the present wait began (0: none).
+std::atomic<long long> stopAtMs{0}, waitedMs{0}, waitSinceMs{0};
+int waitDepth = 0;
 
 long long nowMs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// The backstop: a timer of the main thread, armed while a stopped run
+// waits on others, that fires a little after the grace is spent, so that
+// the run's own waits give up first. It also bounds the line of an ending
+// at once.
+constexpr int kBackstopSignal = SIGALRM;
+constexpr int kBackstopTag = 0x5ea1;
+constexpr long long kBackstopMarginMs = 200, kLineMs = 100;
+timer_t backstop;
+bool haveBackstop = false;
+
+void armBackstop(long long ms) {
+  if (!haveBackstop) return;
+  ms = std::max(ms, 1LL);
+  itimerspec t{};
+  t.it_value.tv_sec = static_cast<time_t>(ms / 1000);
+  t.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000;
+  timer_settime(backstop, 0, &t, nullptr);
+}
+
+void disarmBackstop() {
+  if (!haveBackstop) return;
+  itimerspec none{};
+  timer_settime(backstop, 0, &none, nullptr);
 }
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -72,6 +68,7 @@ const int kFatalSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGP
                              SIGPWR,  SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,    SIGILL,  SIGSYS,  SIGTRAP,
                              SIGSTKFLT};
 struct sigaction before[NSIG];
+bool ignoredAtStart[NSIG];
 // The realtime signals, which the C library numbers at start.
 int realtimeFirst = 0, realtimeLast = -1;
 
@@ -130,25 +127,25 @@ struct SignalName {
   char text[16];
 };
 
-// A line put together in a handler, without allocating. It is written
-// only as far as the standard error has room at once: the handler never
-// waits for a reader.
+// A line put together in a handler, without allocating.
 class Line {
  public:
   void add(const char* text) {
     while (*text && used_ < sizeof text_ - 1) text_[used_++] = *text++;
   }
+  void addPending() { addPendingOptions(text_, used_, sizeof text_ - 1, "; left as they were before the run: "); }
+  // Written only as far as the standard error has room at once; the
+  // backstop ends the process should the write wait all the same (a
+  // stream the run shares and could not open a description of its own on).
   void write() {
     text_[used_++] = '\n';
-    int fd = errorFd.load();
-    for (size_t done = 0; done < used_;) {
-      pollfd p{fd, POLLOUT, 0};
-      if (poll(&p, 1, 0) != 1 || !(p.revents & POLLOUT)) return;
-      ssize_t n = ::write(fd, text_ + done, used_ - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;
-      done += static_cast<size_t>(n);
-    }
+    armBackstop(kLineMs);
+    sigset_t backstopOnly;
+    sigemptyset(&backstopOnly);
+    sigaddset(&backstopOnly, kBackstopSignal);
+    pthread_sigmask(SIG_UNBLOCK, &backstopOnly, nullptr);
+    errorStream().putNow(text_, used_);
+    disarmBackstop();
   }
 
  private:
@@ -156,44 +153,57 @@ class Line {
   size_t used_ = 0;
 };
 
+// The signal an ending at once is under way for, or 0.
+std::atomic<int> endingBy{0};
+
+void dieNow(int sig) {
+  removeTemporaries();
+  signal(sig, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, sig);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  ::raise(sig);
+}
+
+enum class AtOnce { kAgain, kFatal, kStillWaiting };
+
 // Ends the process at once: says which outputs are left as they were,
 // removes the files of ours not complete yet, and lets the signal end it.
-void endAtOnce(int sig, siginfo_t* info, bool again) {
+void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
   int saved = errno;
+  endingBy = sig;
   Line line;
-  if (again) {
+  SignalName name(sig);
+  if (why == AtOnce::kAgain) {
     line.add("stopped again by ");
-    line.add(SignalName(sig).text);
+    line.add(name.text);
     line.add(", at once");
+  } else if (why == AtOnce::kStillWaiting) {
+    line.add("stopped by ");
+    line.add(name.text);
+    line.add("; still waiting after 500 ms, so ended at once");
+    static_assert(kStopGraceMs == 500, "the line says the grace");
   } else {
     line.add("ended at once by ");
-    line.add(SignalName(sig).text);
+    line.add(name.text);
   }
-  const char* joint = "; left as they were before the run: ";
-  for (Slot& s : slots) {
-    if (!s.taken.load() || !s.option[0].load()) continue;
-    char option[kOptionBytes];
-    load(s.option, option);
-    line.add(joint);
-    line.add(option);
-    joint = ", ";
-  }
+  line.addPending();
   line.write();
-  removeTemporaries();
   // A fault comes back when the handler returns and meets the handler that
   // was there before (a sanitizer's report); a sent signal meets the
   // default action.
   if (isFault(sig) && info && info->si_code > 0) {
+    removeTemporaries();
     sigaction(sig, &before[sig], nullptr);
   } else {
-    signal(sig, SIG_DFL);
-    ::raise(sig);
+    dieNow(sig);
   }
   errno = saved;
 }
 
 // A signal meant for the process that reached another thread goes on to
-// the main thread, where the slots are changed; true when it was sent on.
+// the main thread, where the record is changed; true when it was sent on.
 bool sentToMain(int sig, siginfo_t* info) {
   long self = syscall(SYS_gettid), main = mainThread.load();
   if (main == 0 || self == main || (isFault(sig) && info && info->si_code > 0)) return false;
@@ -202,18 +212,27 @@ bool sentToMain(int sig, siginfo_t* info) {
 }
 
 void onFatal(int sig, siginfo_t* info, void*) {
-  if (!sentToMain(sig, info)) endAtOnce(sig, info, false);
+  if (sig == kBackstopSignal && info && info->si_code == SI_TIMER && info->si_value.sival_int == kBackstopTag) {
+    // An ending at once whose line waited ends now; else the stopped run
+    // waited on others past its grace.
+    if (int by = endingBy.load()) dieNow(by);
+    else if (int stop = stopSignal.load()) endAtOnce(stop, nullptr, AtOnce::kStillWaiting);
+    return;
+  }
+  if (ignoredAtStart[sig]) return;
+  if (!sentToMain(sig, info)) endAtOnce(sig, info, AtOnce::kFatal);
 }
 
 void onStop(int sig, siginfo_t* info, void*) {
   if (sentToMain(sig, info)) return;
   // Asked twice: the run did not get to stop, so it ends now.
   if (stopSignal.load() != 0) {
-    endAtOnce(sig, info, true);
+    endAtOnce(sig, info, AtOnce::kAgain);
     return;
   }
   stopAtMs = nowMs();
   stopSignal = sig;
+  if (waitSinceMs.load() != 0) armBackstop(kStopGraceMs + kBackstopMarginMs);
 }
 
 sigset_t endingSignals() {
@@ -239,45 +258,14 @@ void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   sigaction(sig, &sa, &before[sig]);
 }
 
-// What the outputs came to, once handled.
-struct Handled {
-  int asked = -1;  // -1: not handled, the run did not begin
-  int failed = 0;
-  std::string folderLeft;
-};
-Handled handled;
-
 }  // namespace
-
-int aboveStandardStreams(int fd) {
-  if (fd < 0 || fd > 2) return fd;
-  int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-  int saved = errno;
-  ::close(fd);
-  errno = saved;
-  return moved;
-}
-
-int writerOfOwn(int fd) {
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) return -1;
-  std::string self = "/proc/self/fd/" + std::to_string(fd);
-  return aboveStandardStreams(open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-}
-
-int errorWriter() { return errorFd.load(); }
 
 void catchEndings() {
   mainThread = syscall(SYS_gettid);
-  if (int own = writerOfOwn(2); own >= 0) errorFd = own;
+  // The writer the handlers use is made before any handler can run.
+  errorStream();
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
-  // A signal ignored when the program was started (nohup, a background
-  // job of a script) stays ignored.
-  auto ignored = [](int sig) {
-    struct sigaction now {};
-    return sigaction(sig, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
-  };
   realtimeFirst = SIGRTMIN;
   realtimeLast = SIGRTMAX;
   // The main thread's stack for a fault's handler, unless one is there (a
@@ -290,10 +278,23 @@ void catchEndings() {
     own.ss_size = sizeof faultStack;
     sigaltstack(&own, nullptr);
   }
+  sigevent fire{};
+  fire.sigev_notify = SIGEV_THREAD_ID;
+  fire.sigev_signo = kBackstopSignal;
+  fire.sigev_value.sival_int = kBackstopTag;
+  fire._sigev_un._tid = static_cast<pid_t>(mainThread.load());
+  haveBackstop = timer_create(CLOCK_MONOTONIC, &fire, &backstop) == 0;
+  // A signal ignored when the program was started (nohup, a background
+  // job of a script) stays ignored; the backstop's is caught all the same.
+  auto ignored = [](int sig) {
+    struct sigaction was {};
+    return sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN;
+  };
   for (int sig : kStopSignals)
     if (!ignored(sig)) install(sig, onStop);
   forEachFatal([&](int sig) {
-    if (!ignored(sig)) install(sig, onFatal);
+    ignoredAtStart[sig] = ignored(sig);
+    if (!ignoredAtStart[sig] || sig == kBackstopSignal) install(sig, onFatal);
   });
 }
 
@@ -301,6 +302,28 @@ int stopAsked() { return stopSignal.load(); }
 
 void stopIfAsked() {
   if (stopAsked()) throw ProgramEnd{kSignalled + stopAsked()};
+}
+
+long long graceLeftMs() {
+  if (!stopAsked()) return 1LL << 40;
+  long long spent = waitedMs.load();
+  if (long long since = waitSinceMs.load()) spent += nowMs() - std::max(since, stopAtMs.load());
+  return kStopGraceMs - spent;
+}
+
+WaitOnOthers::WaitOnOthers() {
+  if (waitDepth++ > 0) return;
+  waitSinceMs = nowMs();
+  if (stopAsked()) armBackstop(graceLeftMs() + kBackstopMarginMs);
+}
+
+WaitOnOthers::~WaitOnOthers() {
+  if (--waitDepth > 0) return;
+  // No longer waiting first, so that a stop that comes now arms nothing.
+  long long since = waitSinceMs.exchange(0);
+  if (!stopAsked()) return;
+  disarmBackstop();
+  waitedMs += nowMs() - std::max(since, stopAtMs.load());
 }
 
 int finalStop() {
@@ -314,71 +337,12 @@ int finalStop() {
 void dieBy(int sig) {
   // Nothing of the program's waits in the standard streams' buffers: its
   // messages are written as they are said.
-  removeTemporaries();
-  signal(sig, SIG_DFL);
-  sigset_t one;
-  sigemptyset(&one);
-  sigaddset(&one, sig);
-  ::raise(sig);
-  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  dieNow(sig);
   // Only when the signal could not end the process.
   std::_Exit(kSignalled + sig);
 }
 
 std::string signalName(int sig) { return SignalName(sig).text; }
-
-Room waitForRoom(int fd) {
-  // Short slices, so that a stop that lands just before a wait is seen
-  // within one.
-  constexpr int kSliceMs = 50;
-  for (;;) {
-    // What is left of the stop's grace; a last look once it is spent.
-    long long left = stopAsked() ? stopAtMs.load() + kStopGraceMs - nowMs() : kSliceMs;
-    pollfd p{fd, POLLOUT, 0};
-    int n = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, kSliceMs)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
-    // An error or a reader gone is for the write to tell.
-    if (n > 0) return Room::kReady;
-    if (left <= 0) return Room::kStopped;
-  }
-}
-
-void outputsHandled(int asked, int failed) {
-  handled.asked = asked;
-  handled.failed = failed;
-}
-
-void folderLeft(const std::string& path) { handled.folderLeft = path; }
-
-std::string outputsClause() {
-  if (handled.asked <= 0) return "";
-  if (handled.failed == 0) return "; the outputs hold the run as it stood";
-  if (handled.failed < handled.asked) return "; the other outputs hold the run as it stood";
-  return "; no output could be written";
-}
-
-void endByStop(int sig) {
-  std::string line = "stopped by " + signalName(sig);
-  if (handled.asked >= 0) {
-    line += outputsClause();
-  } else {
-    line += " before the run began; nothing was written";
-    if (!handled.folderLeft.empty()) line += ", but the folder " + shown(handled.folderLeft) + " was made";
-  }
-  say(line);
-  dieBy(sig);
-}
-
-void endAsLost(const std::string& what) {
-  if (int sig = stopAsked()) endByStop(sig);
-  // Said with the stops still taken, so that a stop ends a wait on a
-  // stalled reader; one that came meanwhile ends the run by its signal.
-  say(what + outputsClause());
-  if (int sig = finalStop()) endByStop(sig);
-  removeTemporaries();
-  std::_Exit(handled.failed > 0 ? kOutputFailed : kDisplayLost);
-}
 
 SignalsHeld::SignalsHeld() {
   sigset_t set = endingSignals();
@@ -386,63 +350,5 @@ SignalsHeld::SignalsHeld() {
 }
 
 SignalsHeld::~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
-
-int holdOutput(const std::string& option) {
-  SignalsHeld held;
-  // Held already, before it was opened.
-  for (int i = 0; i < static_cast<int>(std::size(slots)) && !option.empty(); ++i) {
-    Slot& s = slots[i];
-    if (!s.taken.load()) continue;
-    char named[kOptionBytes];
-    load(s.option, named);
-    if (option == named) return i;
-  }
-  for (int i = 0; i < static_cast<int>(std::size(slots)); ++i) {
-    Slot& s = slots[i];
-    if (s.taken.load()) continue;
-    store(s.option, kOptionBytes, option);
-    store(s.temp, kNameBytes, "");
-    s.folder = -1;
-    s.taken = 1;
-    return i;
-  }
-  return -1;
-}
-
-void recordTemporary(int slot, int folder, const std::string& name) {
-  if (slot < 0) return;
-  SignalsHeld held;
-  store(slots[slot].temp, kNameBytes, name);
-  slots[slot].folder = folder;
-}
-
-void forgetTemporary(int slot) {
-  if (slot < 0) return;
-  SignalsHeld held;
-  store(slots[slot].temp, kNameBytes, "");
-  slots[slot].folder = -1;
-}
-
-void outputInPlace(int slot) {
-  if (slot < 0) return;
-  SignalsHeld held;
-  store(slots[slot].option, kOptionBytes, "");
-}
-
-void releaseOutput(int slot) {
-  if (slot < 0) return;
-  SignalsHeld held;
-  slots[slot].taken = 0;
-}
-
-void removeTemporaries() {
-  for (Slot& s : slots) {
-    if (!s.taken.load() || s.folder.load() < 0) continue;
-    char name[kNameBytes];
-    load(s.temp, name);
-    if (name[0]) unlinkat(s.folder.load(), name, 0);
-    s.folder = -1;
-  }
-}
 
 }  // namespace rt

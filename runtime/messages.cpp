@@ -1,38 +1,17 @@
 #include "runtime/messages.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <vector>
 
-#include "runtime/endings.h"
+#include "runtime/output.h"
+#include "runtime/streams.h"
 
 namespace rt {
 
-void say(const std::string& line) { sayTo(errorWriter(), line + "\n"); }
-
-bool sayTo(int fd, const std::string& text) {
-  // Where the descriptor is shared with others, a writer of its own keeps
-  // a write from waiting when another fills what this one found room in.
-  int own = fd == errorWriter() ? -1 : writerOfOwn(fd);
-  if (own >= 0) fd = own;
-  size_t done = 0;
-  while (done < text.size()) {
-    if (waitForRoom(fd) != Room::kReady) break;
-    // No more than a pipe takes at once once it has room, so that the
-    // write itself never waits.
-    ssize_t n = ::write(fd, text.data() + done, std::min<size_t>(text.size() - done, PIPE_BUF));
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  if (own >= 0) ::close(own);
-  return done == text.size();
+void say(const std::string& line) {
+  flushOutputsInPlace(errorStream());
+  std::string text = line + "\n";
+  errorStream().put(text.data(), text.size());
 }
 
 std::string shown(const std::string& text) {

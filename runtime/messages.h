@@ -4,7 +4,9 @@
 // A reader that takes nothing never holds a run that was asked to stop:
 // a message waits for room as any write does, but once a stop is asked
 // for, no longer than the stop's grace, and a line that cannot be written
-// then is dropped.
+// then is dropped. What an output written in place on the standard error
+// holds is written before a line is said, so that a line never lands
+// inside one of its own.
 #pragma once
 
 #include <string>
@@ -14,9 +16,6 @@ namespace rt {
 // Writes `line` and a line end to the standard error, whole or not at all
 // as far as the reader allows.
 void say(const std::string& line);
-// Writes `text` to the descriptor `fd` in the same way; false when it was
-// cut short.
-bool sayTo(int fd, const std::string& text);
 
 // A text from the command line as messages echo it: control characters,
 // backslashes and broken UTF-8 escaped, and cut in the middle to 60

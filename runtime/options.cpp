@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -7,8 +8,9 @@
 
 #include "runtime/endings.h"
 #include "runtime/messages.h"
-#include "runtime/output.h"
 #include "runtime/runtime.h"
+#include "runtime/streams.h"
+#include "runtime/targets.h"
 
 namespace rt {
 
@@ -102,7 +104,7 @@ void printHelp(const std::string& program) {
       "writes into that folder removes it once it is a minute old.\n",
       program.c_str(), kMaxPageSide, kLayoutWidth, kLayoutHeight, kOutputFailed, kDisplayLost, kOutputFailed,
       kDisplayLost, kSignalled, kStopGraceMs);
-  sayTo(1, text);
+  StreamWriter(1).put(text, std::strlen(text));
 }
 
 // Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
@@ -115,20 +117,20 @@ bool shotName(const std::string& name) {
 // The outputs must be writable now, so that a run is refused before it
 // starts (and before its window opens) rather than losing an output at
 // the end; two outputs on one file would overwrite each other. Links are
-// followed to the file each ends up at.
-void checkOutputs(const Options& o) {
-  OutputTarget shots;
-  if (!o.shots.empty()) {
-    shots = folderTarget(o.shots);
-    if (!shots.problem.empty()) refuse("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem);
-  }
+// followed to the file each ends up at. What is found is kept: the run
+// opens its outputs from it.
+void checkOutputs(Options& o) {
+  auto targets = std::make_shared<OutputTargets>(outputTargets(o.png, o.trace, o.shots));
+  const OutputTarget& shots = targets->shots;
+  if (!o.shots.empty() && !shots.problem.empty())
+    refuse("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem);
   struct File {
     std::string option, path;
-    OutputTarget target;
+    const OutputTarget& target;
   };
   std::vector<File> files;
-  if (!o.png.empty()) files.push_back({"--png", o.png, outputTarget(o.png)});
-  if (!o.trace.empty()) files.push_back({"--trace", o.trace, outputTarget(o.trace)});
+  if (!o.png.empty()) files.push_back({"--png", o.png, targets->png});
+  if (!o.trace.empty()) files.push_back({"--trace", o.trace, targets->trace});
   for (const File& f : files) {
     // The shots' folder is made before the other outputs are opened.
     bool madeByShots = !o.shots.empty() && !f.target.missingFolder.empty() &&
@@ -144,6 +146,7 @@ void checkOutputs(const Options& o) {
     for (size_t j = i + 1; j < files.size(); ++j)
       if (!files[i].target.identity.empty() && files[i].target.identity == files[j].target.identity)
         refuse(files[i].option + " and " + files[j].option + " name the same file");
+  o.targets = std::move(targets);
 }
 
 // A whole number from `low` to `high`, or nothing; leading zeros count

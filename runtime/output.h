@@ -1,34 +1,40 @@
 // The files a run writes: the trace, the shots and the page.
 //
-// A path is resolved once, when the output is opened, component by
-// component and with every link followed by the program itself. A link in
-// a shared folder (sticky and writable by all, such as /tmp) is followed
-// only when it belongs to the user running the program or to the folder's
-// owner, whatever the machine's own setting. The folder the file ends up in
-// is held open from then on, so what the path means cannot change under
-// the run.
+// An output is opened from what the check before the run found (see
+// targets.h), in one of three ways:
+//   in place   a device, a FIFO or a stream of the caller's (/dev/stdout)
+//              is written where it is, through a StreamWriter. A FIFO is
+//              opened once a reader has it open, waiting in short steps
+//              until one does or a stop comes; what is opened is the FIFO
+//              that was checked, or nothing.
+//   new        a new file is written unnamed in its folder and linked to
+//              its name once whole and on the disk;
+//   replacing  a file that replaces a regular file takes the old file's
+//              mode (but for the set-user-ID and set-group-ID bits), its
+//              access list and extended attributes, and its owner where
+//              the program may set it; once whole it is linked to a
+//              temporary name and renamed over the old file.
+// Where the file system makes no unnamed files, or an unnamed file could
+// not be named later (no /proc), the file is written under a temporary
+// name from the start (see leftovers.h). So nothing of ours is ever
+// visible half-written, and a run that is killed leaves nothing behind
+// but what no program can prevent: SIGKILL in the moment a whole file has
+// its temporary name, or any time for a file written under one.
 //
-// A new file, or one that replaces a regular file, is written as an
-// unnamed file in that folder and given its name only once complete, so
-// nothing of ours is ever visible half-written. A run that is killed leaves
-// nothing behind but for what no program can prevent: a SIGKILL in the
-// moment between giving a whole file that replaces another its temporary
-// name ".out-PID-N.part" and renaming it over that file leaves the
-// temporary name (and where the file system makes no unnamed files, every
-// output not in place yet has such a name, complete or not). A run clears
-// the leftovers of the same user's dead runs, once a minute old, from the
-// folders it writes into. A device, a FIFO or a stream of the program's
-// own (/dev/stdout) is written in place; a FIFO that another user put in a
-// shared folder is refused, as a link there is.
+// Until it is in place, the signal handlers know an output through its
+// PendingOutput: an ending at once names it among the outputs left as
+// they were, and removes its temporary file. A failed write gives the
+// output up: a file never named leaves its target as it was.
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "runtime/pending.h"
+#include "runtime/streams.h"
+#include "runtime/targets.h"
 
 namespace rt {
 
@@ -40,9 +46,9 @@ class OutputFolder {
   OutputFolder(const OutputFolder&) = delete;
   OutputFolder& operator=(const OutputFolder&) = delete;
 
-  // Opens the folder at `path`, making the folders missing on the way;
-  // false with error() set.
-  bool open(const std::string& path);
+  // Opens the folder the check found, making the folders missing on the
+  // way; false with error() set.
+  bool open(const OutputTarget& target);
   const std::string& error() const { return error_; }
   // The run did not begin: removes the folders open() made, as long as
   // nothing was put in them since. The path of the outermost one left, or
@@ -63,18 +69,6 @@ class OutputFolder {
   std::string error_;
 };
 
-// One output file. Its life:
-//   checked   before the run, outputTarget() says whether it can be written
-//             (the command line is refused when not);
-//   opened    at the start of the run, in one of the states below;
-//   written   through a buffer; a failed write gives the output up;
-//   in place  at commit(): a file gets its name only now, whole and on
-//             the disk, and in the same step the signal handlers stop
-//             naming it among the outputs left as they were;
-//   given up  on a failure, or when it is dropped before commit(): a file
-//             never named leaves its target as it was; one given up for a
-//             failure stays named to the handlers among the outputs left
-//             as they were.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -82,11 +76,14 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Opens the output at `path`, a relative path taken from `in` when one
-  // is given; `option` (--png) names it in messages and to the signal
-  // handlers until it is in place. A FIFO waits for its reader, saying so,
-  // until a stop. False with error() set.
-  bool open(const std::string& path, const std::string& option = "", const OutputFolder* in = nullptr);
+  // Opens the output the check found; `option` (--png) names it in the
+  // line that says the run waits for a FIFO's reader, and `pending` to the
+  // signal handlers until it is in place. False with error() set.
+  bool open(const OutputTarget& target, const std::string& option, PendingHandle pending);
+  // Opens `path`, checked now.
+  bool open(const std::string& path);
+  // Opens the file `name` in `folder` (a shot).
+  bool open(const OutputFolder& folder, const std::string& name);
   // Buffers; after the first failure, writes do nothing and return false.
   bool write(const char* data, size_t size);
   // Flushes, puts the file in place and closes it; false with error()
@@ -98,59 +95,31 @@ class OutputFile {
   // Why the output could not be written ("No space left on device").
   const std::string& error() const { return error_; }
 
-  enum class State {
-    kClosed,     // not open, committed or given up
-    kInPlace,    // a device, a FIFO or a stream of the program's own,
-                 // written where it is
-    kNew,        // a new file, written unnamed, linked to its name once whole
-    kReplacing,  // replaces a regular file: written unnamed, linked to a
-                 // temporary name once whole, then renamed over the file
-    kTemporary,  // has a temporary name (where the file system makes no
-                 // unnamed files, or on the way to replacing), renamed to
-                 // its name once whole
-  };
-
  private:
-  bool flush();
-  bool fail();
-  bool openInPlace(int folder, const std::string& name, const struct stat& found, const std::string& path,
-                   const std::string& option);
-  bool openBeside(State state, uid_t uid, gid_t gid, mode_t mode);
+  friend void flushOutputsInPlace(const StreamWriter& to);
+  bool openInPlace(const OutputTarget& t, const std::string& option);
+  bool openFile(const OutputTarget& t);
   template <typename Make>
   bool nameTemporarily(Make make);
-  bool link(const std::string& name);
+  bool flush();
+  bool failWithErrno();
   bool publish();
   void discard();
 
-  State state_ = State::kClosed;
-  int fd_ = -1;
-  size_t piece_ = 0;      // kInPlace: the most written at once
-  int folder_ = -1;       // a file: the folder it ends up in
-  std::string name_;      // its name there
-  std::string temp_;      // kTemporary: the name it has until it is in place
-  int slot_ = -1;         // what the signal handlers know of it
-  bool named_ = false;    // the handlers name it by its option
+  Plan plan_ = Plan::kNew;
+  bool open_ = false;
+  StreamWriter stream_;             // in place: what it is written through
+  Fd file_;                         // a file: unnamed, or under temp_
+  std::shared_ptr<const Fd> folder_;  // a file: the folder it ends up in
+  std::string name_;                // its name there
+  std::string temp_;                // the temporary name it has, or ""
+  PendingOutput pending_;
   std::string buffer_;
   std::string error_;
 };
 
-// What a path given for an output means, with its links followed; the
-// checks made before the run, so that a refused start creates nothing.
-struct OutputTarget {
-  std::string file;      // the path of the file that ends up holding the output
-  std::string folder;    // the path of the folder it is in
-  // Equal for every path that ends up at one file; "" for a device that
-  // throws away what is written (/dev/null), which any number may share.
-  std::string identity;
-  std::string problem;   // why it cannot be written, or ""
-  // With the problem that a folder is missing: the path of that folder,
-  // when it is the only part of the path missing besides the file's name.
-  std::string missingFolder;
-  bool inPlace = false;  // written where it is: a device, a FIFO, a stream
-};
-OutputTarget outputTarget(const std::string& path);
-// What a path given for the --shots folder means: `file` is the folder's
-// path, `identity` and `problem` as above (folders it lacks are made).
-OutputTarget folderTarget(const std::string& path);
+// Writes what the outputs written in place to where `to` writes hold, so
+// that a line written there next comes after theirs.
+void flushOutputsInPlace(const StreamWriter& to);
 
 }  // namespace rt

@@ -10,10 +10,10 @@
 #include <ctime>
 
 #include "runtime/display.h"
-#include "runtime/endings.h"
 #include "runtime/fonts.h"
 #include "runtime/messages.h"
 #include "runtime/output.h"
+#include "runtime/run_end.h"
 
 namespace rt {
 
@@ -99,28 +99,34 @@ struct Runtime::Fonts {
 Runtime::Runtime(const Options& options) : options_(options) {
   // Until each is in place, an ending at once leaves the outputs as they
   // were before the run, and says so.
-  if (!options.trace.empty()) holdOutput("--trace");
-  if (!options.png.empty()) holdOutput("--png");
-  // What each output's path means is decided once, as it is opened, and
-  // the output is written through what is opened. A device or a FIFO
-  // first, so that a run waits for a FIFO's reader before its window
-  // opens; they make nothing.
-  auto openOutput = [](const char* option, const std::string& path) {
-    auto out = std::make_unique<OutputFile>();
-    if (!out->open(path, option)) {
-      say(std::string(option) + ": cannot write " + shown(path) + ": " + out->error());
-      throw ProgramEnd{2};
-    }
-    return out;
-  };
+  PendingHandle pendingTrace, pendingPng;
+  if (!options.trace.empty()) pendingTrace = PendingHandle::reserve("--trace");
+  if (!options.png.empty()) pendingPng = PendingHandle::reserve("--png");
+  OutputTargets targets =
+      options.targets ? *options.targets : outputTargets(options.png, options.trace, options.shots);
+  // Each output is opened from what its path was found to mean. A device
+  // or a FIFO first, so that a run waits for a FIFO's reader before its
+  // window opens; they make nothing.
   struct Wanted {
     std::unique_ptr<OutputFile>& out;
     const char* option;
     const std::string& path;
+    OutputTarget& target;
+    PendingHandle pending;
   };
-  const Wanted wanted[] = {{trace_, "--trace", options.trace}, {png_, "--png", options.png}};
-  for (const Wanted& o : wanted)
-    if (!o.path.empty() && outputTarget(o.path).inPlace) o.out = openOutput(o.option, o.path);
+  Wanted wanted[] = {{trace_, "--trace", options.trace, targets.trace, pendingTrace},
+                     {png_, "--png", options.png, targets.png, pendingPng}};
+  auto open = [](Wanted& o) {
+    // A folder the shots made since the check is there now.
+    if (!o.target.missingFolder.empty()) o.target = outputTarget(o.path);
+    o.out = std::make_unique<OutputFile>();
+    if (!o.out->open(o.target, o.option, o.pending)) {
+      say(std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error());
+      throw ProgramEnd{2};
+    }
+  };
+  for (Wanted& o : wanted)
+    if (!o.path.empty() && o.target.inPlace()) open(o);
   // The window next: without a display the run ends before the fonts load.
   int w = options.width, h = options.height;
   if (options.headless) {
@@ -138,18 +144,19 @@ Runtime::Runtime(const Options& options) : options_(options) {
   try {
     if (!options.shots.empty()) {
       shots_ = std::make_unique<OutputFolder>();
-      if (!shots_->open(options.shots)) {
+      if (!shots_->open(targets.shots)) {
         say("--shots: cannot write into " + shown(options.shots) + ": " + shots_->error());
         throw ProgramEnd{2};
       }
     }
-    for (const Wanted& o : wanted)
-      if (!o.out && !o.path.empty()) o.out = openOutput(o.option, o.path);
+    for (Wanted& o : wanted)
+      if (!o.out && !o.path.empty()) open(o);
   } catch (...) {
     if (shots_)
       if (std::string left = shots_->unmake(); !left.empty()) folderLeft(left);
     throw;
   }
+  runBegan(outputs());
   if (!options.headless) onDisplayLost([this](const std::string& what) { endOnDisplayLost(what); });
   seed_ = options.seed;
 }
@@ -204,8 +211,10 @@ void Runtime::init(int width, int height) {
 
 void Runtime::emit(const std::string& json) {
   if (trace_) {
-    trace_->write(json.data(), json.size());
-    trace_->write("\n", 1);
+    // The line and its end in one write, so that what is flushed ends on
+    // a line's end.
+    std::string line = json + "\n";
+    trace_->write(line.data(), line.size());
   }
   if (recordTrace_) traceLines_.push_back(json);
 }
@@ -469,7 +478,7 @@ std::string Runtime::INKEY(std::source_location where) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
     OutputFile shot;
-    if (!(shot.open(name, "", shots_.get()) && writePng(shot)) && shotFailures_++ == 0)
+    if (!(shot.open(*shots_, name) && writePng(shot)) && shotFailures_++ == 0)
       shotError_ = std::string(name) + ": " + shot.error();
   }
   return std::string(1, static_cast<char>(k));

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "runtime/basic.h"
+#include "runtime/exit_status.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
@@ -26,6 +27,7 @@ namespace rt {
 
 class OutputFile;
 class OutputFolder;
+struct OutputTargets;
 
 // Key codes of the queue.
 enum Key : int {
@@ -46,6 +48,9 @@ struct Options {
   int width = 1920, height = 1080;
   bool sizeGiven = false;
   std::optional<uint32_t> seed;
+  // What the outputs' paths were found to mean when the command line was
+  // checked; without it, they are found when the run starts.
+  std::shared_ptr<const OutputTargets> targets;
 };
 
 // The largest width or height of the page.
@@ -53,8 +58,6 @@ constexpr int kMaxPageSide = 16384;
 // The smallest page the lessons' layout needs: a window's page is never
 // smaller, whatever the window's size.
 constexpr int kLayoutWidth = 1342, kLayoutHeight = 720;
-// Exit status of a run that could not write one of its outputs.
-constexpr int kOutputFailed = 5;
 
 // Parses the command line; on a bad option prints one line to stderr and
 // throws ProgramEnd{2}; --help prints the usage and throws ProgramEnd{0}.

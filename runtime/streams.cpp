@@ -1,0 +1,180 @@
+#include "runtime/streams.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <string>
+#include <utility>
+
+#include "runtime/endings.h"
+
+namespace rt {
+
+namespace {
+
+bool closedStandard[3] = {false, false, false};
+// The descriptor of the standard error's writer, the one the run opens
+// before it reads its command line.
+int errorWriterFd = -1;
+
+}  // namespace
+
+void takeStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    closedStandard[fd] = true;
+    // The lowest free number: this one, the lower ones being open.
+    int null = open("/dev/null", (fd == 0 ? O_RDONLY : O_WRONLY) | O_NOCTTY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      ::close(null);
+    }
+  }
+}
+
+bool closedAtStart(int fd) {
+  if (fd >= 0 && fd <= 2 && closedStandard[fd]) return true;
+  return fd == errorWriterFd || fcntl(fd, F_GETFD) < 0;
+}
+
+void StreamWriter::know(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return;
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
+  waits_ = !S_ISREG(st.st_mode);
+  socket_ = S_ISSOCK(st.st_mode);
+}
+
+StreamWriter::StreamWriter(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return;
+  know(fd);
+  // A pipe, a FIFO or a terminal through a description of the run's own,
+  // opened anew with O_NONBLOCK, so that a write never waits in the call
+  // even when another writer takes the room found; where none can be had,
+  // and for a file or a socket, the stream itself.
+  if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    fd_ = ::open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  }
+  if (fd_ < 0) fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+}
+
+StreamWriter StreamWriter::adopt(int fd) {
+  StreamWriter w;
+  w.fd_ = fd;
+  w.know(fd);
+  return w;
+}
+
+StreamWriter::~StreamWriter() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+StreamWriter::StreamWriter(StreamWriter&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      dev_(other.dev_),
+      ino_(other.ino_),
+      waits_(other.waits_),
+      socket_(other.socket_) {}
+
+StreamWriter& StreamWriter::operator=(StreamWriter&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    dev_ = other.dev_;
+    ino_ = other.ino_;
+    waits_ = other.waits_;
+    socket_ = other.socket_;
+  }
+  return *this;
+}
+
+StreamWriter::Put StreamWriter::put(const char* data, size_t size) {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return Put::kFailed;
+  }
+  if (!waits_) return writeAll(fd_, data, size) ? Put::kDone : Put::kFailed;
+  WaitOnOthers waiting;
+  for (size_t done = 0; done < size;) {
+    Room room = waitForRoom(fd_);
+    if (room != Room::kReady) return room == Room::kStopped ? Put::kStopped : Put::kFailed;
+    // No more than a pipe takes at once once it has room.
+    size_t piece = std::min<size_t>(size - done, PIPE_BUF);
+    ssize_t n = socket_ ? send(fd_, data + done, piece, MSG_DONTWAIT | MSG_NOSIGNAL)
+                        : ::write(fd_, data + done, piece);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return Put::kFailed;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return Put::kDone;
+}
+
+bool StreamWriter::close() {
+  int fd = std::exchange(fd_, -1);
+  return fd < 0 || ::close(fd) == 0 || errno == EINTR;
+}
+
+void StreamWriter::putNow(const char* data, size_t size) const {
+  for (size_t done = 0; done < size;) {
+    pollfd p{fd_, POLLOUT, 0};
+    if (waits_ && (poll(&p, 1, 0) != 1 || !(p.revents & POLLOUT))) return;
+    ssize_t n = socket_ ? send(fd_, data + done, size - done, MSG_DONTWAIT | MSG_NOSIGNAL)
+                        : ::write(fd_, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+  for (size_t done = 0; done < size;) {
+    ssize_t n = ::write(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+Room waitForRoom(int fd) {
+  // Short slices, so that a stop that lands just before a wait is seen
+  // within one.
+  constexpr int kSliceMs = 50;
+  for (;;) {
+    // What is left of the stop's grace; a last look once it is spent.
+    long long left = graceLeftMs();
+    pollfd p{fd, POLLOUT, 0};
+    int n = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, kSliceMs)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
+    // An error or a reader gone is for the write to tell.
+    if (n > 0) return Room::kReady;
+    if (left <= 0) return Room::kStopped;
+  }
+}
+
+StreamWriter& errorStream() {
+  static StreamWriter writer = [] {
+    StreamWriter w(2);
+    errorWriterFd = w.descriptor();
+    return w;
+  }();
+  return writer;
+}
+
+}  // namespace rt

@@ -1,0 +1,90 @@
+// What a path given for an output means, found once, before the run: the
+// checks that refuse a start which would fail, and what the output is
+// then opened from.
+//
+// A path is followed component by component, with every link followed by
+// the program itself. A link in a shared folder (sticky and writable by
+// all, such as /tmp) is followed only when it belongs to the user running
+// the program or to the folder's owner, whatever the machine's own
+// setting; a FIFO there likewise is written only when it is theirs. The
+// folder the file ends up in is held open from then on, and so is a FIFO
+// or a device written in place, so that what the path means cannot change
+// under the run.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace rt {
+
+// A descriptor closed with the object.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { reset(); }
+  Fd(Fd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
+  Fd& operator=(Fd&& o) noexcept {
+    if (this != &o) reset(std::exchange(o.fd_, -1));
+    return *this;
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  void reset(int fd = -1);
+
+ private:
+  int fd_;
+};
+
+// How an output is written.
+enum class Plan {
+  kInPlace,    // a device, a FIFO or a stream of the caller's, where it is
+  kNew,        // a new file, given its name once whole
+  kReplacing,  // replaces a regular file once whole
+};
+
+struct OutputTarget {
+  std::string file;      // the path of the file that ends up holding the output
+  std::string folder;    // the path of the folder it is in
+  // Equal for every path that ends up at one file; "" for a device that
+  // throws away what is written (/dev/null), which any number may share.
+  std::string identity;
+  std::string problem;   // why it cannot be written, or ""
+  // With the problem that a folder is missing: the path of that folder,
+  // when it is the only part of the path missing besides the file's name.
+  std::string missingFolder;
+  bool inPlace() const { return problem.empty() && plan == Plan::kInPlace; }
+
+  // What the output is opened from.
+  Plan plan = Plan::kNew;
+  std::shared_ptr<const Fd> at;     // the deepest folder found, held open
+  std::vector<std::string> parts;   // its path from the root
+  std::vector<std::string> missing; // what of the path is not there, below it
+  std::string name;                 // the file's name in `at`
+  struct stat found {};             // what the file was when checked
+  std::shared_ptr<const Fd> held;   // a FIFO or a device, held from the check on
+  int stream = -1;                  // the caller's descriptor, for a stream
+};
+
+// `path` for a file output, a relative one from the folder `inFd` at
+// `inParts` when one is given (else from the current folder).
+OutputTarget outputTarget(const std::string& path, int inFd = -1, const std::vector<std::string>& inParts = {});
+// `path` for the --shots folder: `file` is the folder's path (folders it
+// lacks are made), `identity` and `problem` as above.
+OutputTarget folderTarget(const std::string& path);
+
+// The outputs of a run, as its command line gave them ("" for none).
+struct OutputTargets {
+  OutputTarget png, trace, shots;
+};
+OutputTargets outputTargets(const std::string& png, const std::string& trace, const std::string& shots);
+
+// The path of a folder from the root, by its components.
+std::string pathOf(const std::vector<std::string>& parts);
+// The name of the user `uid`, for messages.
+std::string userName(uid_t uid);
+
+}  // namespace rt
