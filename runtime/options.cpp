@@ -50,7 +50,7 @@ const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, S
 }
 
 void printHelp(const std::string& program) {
-  char text[8192];
+  char text[12288];
   std::snprintf(
       text, sizeof text,
       "usage: %s [options]\n"
@@ -62,10 +62,12 @@ void printHelp(const std::string& program) {
       "                  Clear, Right, Left, Up, Down, Space, Esc\n"
       "  --png FILE      the page as a PNG image when the run ends\n"
       "  --shots DIR     DIR/shot-0001.png, ...: the page as it was when each key\n"
-      "                  was taken (DIR is made when missing)\n"
+      "                  was taken (DIR is made when missing); past 9999 they are\n"
+      "                  shot-10000.png ..., which ls -v or sort -V puts in order\n"
       "  --trace FILE    every drawing operation and key taken, one JSON object a line\n"
       "  --size WxH      the page's size, width and height each from 1 to %d\n"
-      "                  (headless: 1920x1080; in a window: the window's size, but\n"
+      "                  (headless: 1920x1080, and any size is taken, a small one\n"
+      "                  cutting the figures; in a window: the window's size, but\n"
       "                  never less than %dx%d, which the lessons' layout needs:\n"
       "                  the page is never scaled)\n"
       "  --seed N        seeds the random numbers with N, from 0 to 4294967295,\n"
@@ -81,27 +83,34 @@ void printHelp(const std::string& program) {
       "folder is the user's own (or the user may override owners, as root may).\n"
       "Two outputs may not share a file, but for /dev/null.\n"
       "\n"
-      "Exit status: 0 the run ended (the window closed or the keys of a headless run\n"
-      "were spent); 1 it could not start (no display, a font missing, no memory for\n"
-      "the page); 2 the command line was refused; 3 a runtime error (the error screen\n"
-      "was shown); 4 an internal failure; %d an output could not be written; %d the\n"
-      "display was lost during the run. After 0, 3, %d and %d the outputs hold the run\n"
-      "as it stood (but for those that could not be written); after 1, 2 and 4 they\n"
-      "are as they were before the run.\n"
+      "Exit status: 0 the run ended (the window closed, the main menu's last item was\n"
+      "chosen, or the keys of a headless run were spent: the trace's KEY lines show\n"
+      "how many keys were taken); 1 it could not start (no display, a font missing,\n"
+      "no memory for the page); 2 the command line was refused; 3 a runtime error\n"
+      "(the error screen was shown); 4 an internal failure; %d an output could not be\n"
+      "written; %d the display was lost during the run. After 0, 3, %d and %d the\n"
+      "outputs hold the run as it stood (but for those that could not be written);\n"
+      "after 1, 2 and 4 they are as they were before the run.\n"
       "\n"
       "SIGTERM, SIGINT or SIGHUP stops the run: it writes its outputs, says so, and\n"
       "dies by that signal, which a shell reports as %d+N (129 SIGHUP, 130 SIGINT,\n"
       "143 SIGTERM). A shell loop around runs stops too when the signal reaches its\n"
-      "whole process group, as Ctrl-C does. Once stopped, a run waits no more than\n"
-      "%d ms in all for readers that take nothing (a FIFO, a pipe, a stalled\n"
-      "standard error) and drops what they did not take. A second stop, any other\n"
-      "signal that ends a process, a crash or SIGKILL ends the run at once: a file\n"
-      "of --png or --trace is then as it was before the run unless it was already\n"
-      "written, a device, FIFO or stream holds what was written to it so far, and\n"
-      "the shots taken so far stay. SIGKILL alone may leave a hidden file\n"
-      ".out-PID-N.part beside an output that replaces a file (beside any file\n"
-      "output, on a file system that makes no unnamed files); a later run that\n"
-      "writes into that folder removes it once it is a minute old.\n",
+      "whole process group, as Ctrl-C does. A signal ignored when the run starts\n"
+      "stays ignored: a script's background job starts with SIGINT ignored, so stop\n"
+      "it with SIGTERM. Once stopped, a run waits no more than %d ms in all on others\n"
+      "(readers that take nothing: a FIFO, a pipe, a stalled standard error; the\n"
+      "display server) and drops what they did not take; should a call still wait\n"
+      "then, the run ends at once, as at a second stop. Making the PNG is no wait:\n"
+      "for a very large page (16384x16384) it takes seconds, and a second stop then\n"
+      "ends the run at once. A second stop, any other signal that ends a process, a\n"
+      "crash or SIGKILL ends the run at once: a file of --png or --trace is then as\n"
+      "it was before the run unless it was already written, a device, FIFO or stream\n"
+      "holds what was written to it so far, and the shots taken so far stay. SIGKILL\n"
+      "alone may leave a hidden file .out-PID-XXXXXXXXXXXXXXXX.part (16 random\n"
+      "hexadecimal digits) beside an output that replaces a file (beside any file\n"
+      "output where the file system makes no unnamed files or /proc is missing); a\n"
+      "later run of the same user that writes into that folder removes it once it is\n"
+      "a minute old, its run is gone and no process holds a lock on it.\n",
       program.c_str(), kMaxPageSide, kLayoutWidth, kLayoutHeight, kOutputFailed, kDisplayLost, kOutputFailed,
       kDisplayLost, kSignalled, kStopGraceMs);
   StreamWriter(1).put(text, std::strlen(text));
