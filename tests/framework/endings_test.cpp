@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -377,79 +378,271 @@ TEST(Endings, NoEndingLeavesAFileOfOursBehind) {
                                                 "shots/shot-0002.png"}));
 }
 
+// Every signal that ends a process, but SIGKILL, may come just after a
+// temporary name is made, sent then by a preloaded library where the file
+// system makes no unnamed files: the handlers know the name from the
+// moment the file has it, and take the file away. A stop there is a stop
+// like any other, and the run ends with its outputs whole. A run that
+// exceeds its limit of CPU time, while it writes a large page under a
+// temporary name, leaves nothing hidden either.
+TEST(Endings, NoSignalLeavesATemporaryFileJustMade) {
+  std::vector<int> signals = {SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,  SIGXCPU,
+                              SIGPOLL, SIGPWR,  SIGABRT, SIGSYS,  SIGTRAP, SIGSTKFLT};
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) signals.push_back(sig);
+  const std::string preload = std::string(SIGNAL_AT) + ":" + NO_UNNAMED_FILES;
+  for (int sig : signals) {
+    SCOPED_TRACE(sig >= SIGRTMIN ? "SIGRTMIN+" + std::to_string(sig - SIGRTMIN) : "SIG" + std::string(sigabbrev_np(sig)));
+    Folder f("temporary_signal");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    put(png, "before");
+    fs::path err = f.dir.parent_path() / ("temporary_signal_err_" + std::to_string(getpid()));
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", trace.string()},
+                     {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload, "LESSON_SIGNAL_AT=temporary",
+                      "LESSON_SIGNAL=" + std::to_string(sig)},
+                     err});
+    fs::remove(err);
+    EXPECT_EQ(o.ending, -sig);
+    ASSERT_EQ(o.says.size(), 1u);
+    if (sig == SIGTERM) {
+      EXPECT_EQ(o.says[0], "stopped by SIGTERM; the outputs hold the run as it stood");
+      expectWholePng(png);
+      expectWholeTrace(trace);
+    } else {
+      EXPECT_EQ(o.says[0].rfind("ended at once by ", 0), 0u) << o.says[0];
+      EXPECT_NE(o.says[0].find("; left as they were before the run: --trace, --png"), std::string::npos) << o.says[0];
+      EXPECT_EQ(slurp(png), "before");
+      EXPECT_FALSE(fs::exists(trace));
+    }
+    expectOnlyWholeOutputs(f);
+  }
+  if (access("/usr/bin/prlimit", X_OK) != 0) {
+    std::printf("[ skipped  ] a run over its CPU time: no prlimit here\n");
+    return;
+  }
+  Folder f("cpu_time");
+  Outcome o = run({{"/usr/bin/prlimit", "--cpu=1:2", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless", "--size",
+                    "12000x12000", "--keys", "1", "--png", (f.dir / "p.png").string(), "--trace",
+                    (f.dir / "t.jsonl").string()},
+                   {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)},
+                   f.dir.parent_path() / ("cpu_time_err_" + std::to_string(getpid()))});
+  fs::remove(f.dir.parent_path() / ("cpu_time_err_" + std::to_string(getpid())));
+  EXPECT_EQ(o.ending, -SIGXCPU);
+  EXPECT_EQ(o.says,
+            std::vector<std::string>{"ended at once by SIGXCPU; left as they were before the run: --trace, --png"});
+  EXPECT_EQ(f.entries(), std::set<std::string>{});
+}
+
 // A dead run's leftover: a file under a temporary name that a SIGKILL kept
 // from being put in place. The next run that writes into the folder clears
-// it once it is a minute old and its run is gone; what may still be a live
-// run's, another user's, or not of that name stays.
+// it once it is a minute old and its run is gone, also when its mode lets
+// nobody read it; what may still be a live run's (its number is a live
+// process, or any lock is held on it), another user's, not a regular file,
+// or not exactly of that name stays.
 TEST(Endings, ADeadRunsLeftoversAreClearedByTheNextRunIntoTheFolder) {
   pid_t dead = fork();
   if (dead == 0) _exit(0);
   ASSERT_GT(dead, 0);
   waitpid(dead, nullptr, 0);
+  bool root = geteuid() == 0;
   Folder f("leftovers");
   fs::create_directories(f.dir / "shots");
+  // The folder of a run of nobody's, which clears nobody's leftovers.
+  fs::create_directories(f.dir / "theirs");
+  ASSERT_EQ(chmod(f.dir.c_str(), 0755), 0);
+  if (root) {
+    ASSERT_EQ(chown((f.dir / "theirs").c_str(), kNobody, kNogroup), 0);
+  }
+  enum Kind { kFile, kFifo, kFolder, kLink };
+  enum Lock {
+    kNoLock,
+    kRecord,       // a write lock of its open file, as a live run in another process namespace holds
+    kShared,       // flock(LOCK_SH), from this process
+    kOtherReader,  // a POSIX read lock, from another process
+  };
   struct Case {
     const char* name;
     std::string file;  // in the folder
-    pid_t maker;       // the run that named it
-    bool nobodys;
+    bool nobodys;      // nobody owns it; in theirs/, nobody's run is the one to clear it
     int minutesOld;
     bool cleared;
-    bool locked = false;  // a live run holds it, from a process namespace where its number is another
+    Lock lock = kNoLock;
+    mode_t mode = 0644;
+    Kind kind = kFile;
   };
-  auto part = [](pid_t pid, const std::string& n) { return ".out-" + std::to_string(pid) + "-" + n + ".part"; };
-  bool root = geteuid() == 0;
+  // The run's number, then 16 lowercase hexadecimal digits, here told
+  // apart by the last two.
+  auto part = [](pid_t pid, int n) {
+    char tail[17];
+    std::snprintf(tail, sizeof tail, "0123456789abcd%02x", n);
+    return ".out-" + std::to_string(pid) + "-" + tail + ".part";
+  };
+  std::string d = std::to_string(dead), hex = "0123456789abcdef";
+  long pidMax = std::stol(slurp("/proc/sys/kernel/pid_max"));
+  const std::string other = ".out-" + d + "-x.part";
   const Case cases[] = {
-      {"a dead run's, beside an output", part(dead, "1"), dead, false, 2, true},
-      {"a dead run's, among the shots", "shots/" + part(dead, "2"), dead, false, 2, true},
-      {"a live run's", part(getpid(), "3"), getpid(), false, 2, false},
-      {"a dead run's, touched within the minute", part(dead, "4"), dead, false, 0, false},
-      {"another user's", part(dead, "5"), dead, true, 2, !root},
-      {"not a temporary name", ".out-" + std::to_string(dead) + "-x.part", dead, false, 2, false},
-      {"a live run's in another process namespace", part(dead, "6"), dead, false, 2, false, true},
+      {"a dead run's, beside an output", part(dead, 1), false, 2, true},
+      {"a dead run's, among the shots", "shots/" + part(dead, 2), false, 2, true},
+      {"a live run's", part(getpid(), 3), false, 2, false},
+      {"a dead run's, touched within the minute", part(dead, 4), false, 0, false},
+      {"another user's", part(dead, 5), true, 2, !root},
+      {"not a temporary name", other, false, 2, false},
+      {"a live run's in another process namespace", part(dead, 6), false, 2, false, kRecord},
+      // Names the program never makes.
+      {"a number with a leading zero", ".out-0" + d + "-" + hex + ".part", false, 2, false},
+      {"a number above the system's largest", ".out-" + std::to_string(pidMax + 1) + "-" + hex + ".part", false, 2,
+       false},
+      {"the number 0", ".out-0-" + hex + ".part", false, 2, false},
+      {"15 digits", ".out-" + d + "-" + hex.substr(1) + ".part", false, 2, false},
+      {"17 digits", ".out-" + d + "-" + hex + "0.part", false, 2, false},
+      {"upper-case digits", ".out-" + d + "-0123456789ABCDEF.part", false, 2, false},
+      // A lock of any kind is a live run's.
+      {"held by a shared flock", part(dead, 7), false, 2, false, kShared},
+      {"held by another process's read lock", part(dead, 8), false, 2, false, kOtherReader},
+      // Not a file the program makes.
+      {"a FIFO", part(dead, 9), false, 2, false, kNoLock, 0644, kFifo},
+      {"a folder", part(dead, 10), false, 2, false, kNoLock, 0755, kFolder},
+      {"a link to an old file of the user's", part(dead, 11), false, 2, false, kNoLock, 0777, kLink},
+      // A leftover keeps the mode of the file it was to replace: one its
+      // owner may not read is cleared too.
+      {"a dead run's of mode 0200", part(dead, 12), false, 2, true, kNoLock, 0200},
+      {"a dead run's of mode 0000", part(dead, 13), false, 2, true, kNoLock, 0000},
+      {"nobody's of mode 0200, in nobody's folder", "theirs/" + part(dead, 14), true, 2, root, kNoLock, 0200},
+      {"nobody's of mode 0000, in nobody's folder", "theirs/" + part(dead, 15), true, 2, root, kNoLock, 0000},
   };
   std::vector<int> held;
+  std::vector<pid_t> lockers;
   for (const Case& c : cases) {
-    put(f.dir / c.file, "a whole file");
-    if (c.locked) {
-      held.push_back(open((f.dir / c.file).c_str(), O_WRONLY | O_CLOEXEC));
+    SCOPED_TRACE(c.name);
+    fs::path p = f.dir / c.file;
+    if (c.kind == kFile) put(p, "a whole file");
+    if (c.kind == kFifo) {
+      ASSERT_EQ(mkfifo(p.c_str(), c.mode), 0);
+    }
+    if (c.kind == kFolder) fs::create_directory(p);
+    if (c.kind == kLink) fs::create_symlink(other, p);
+    if (c.lock == kRecord) {
+      held.push_back(open(p.c_str(), O_WRONLY | O_CLOEXEC));
       struct flock l {};
       l.l_type = F_WRLCK;
       l.l_whence = SEEK_SET;
       ASSERT_EQ(fcntl(held.back(), F_OFD_SETLK, &l), 0);
+    } else if (c.lock == kShared) {
+      held.push_back(open(p.c_str(), O_RDONLY | O_CLOEXEC));
+      ASSERT_EQ(flock(held.back(), LOCK_SH), 0);
+    } else if (c.lock == kOtherReader) {
+      int ready[2];
+      ASSERT_EQ(pipe2(ready, O_CLOEXEC), 0);
+      pid_t locker = fork();
+      if (locker == 0) {
+        int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+        struct flock l {};
+        l.l_type = F_RDLCK;
+        l.l_whence = SEEK_SET;
+        if (fd >= 0 && fcntl(fd, F_SETLK, &l) == 0 && write(ready[1], "x", 1) == 1)
+          for (;;) pause();
+        _exit(1);
+      }
+      ASSERT_GT(locker, 0);
+      lockers.push_back(locker);
+      close(ready[1]);
+      char x;
+      ASSERT_EQ(read(ready[0], &x, 1), 1) << "the lock was not taken";
+      close(ready[0]);
     }
     if (c.nobodys && root) {
-      ASSERT_EQ(chown((f.dir / c.file).c_str(), kNobody, kNogroup), 0);
+      ASSERT_EQ(lchown(p.c_str(), kNobody, kNogroup), 0);
+    }
+    if (c.kind != kLink) {
+      ASSERT_EQ(chmod(p.c_str(), c.mode), 0);
     }
     timespec old[2] = {{time(nullptr) - 60 * c.minutesOld, 0}, {time(nullptr) - 60 * c.minutesOld, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, (f.dir / c.file).c_str(), old, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
   }
+  // The user's run writes into the folder and its shots' folder; nobody's
+  // into theirs/.
+  fs::path err = f.dir.parent_path() / ("leftovers_err_" + std::to_string(getpid()));
   Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", (f.dir / "p.png").string(), "--shots",
                     (f.dir / "shots").string()},
                    {kNoLeaks},
-                   f.dir.parent_path() / ("leftovers_err_" + std::to_string(getpid()))});
-  fs::remove(f.dir.parent_path() / ("leftovers_err_" + std::to_string(getpid())));
+                   err});
   EXPECT_EQ(o.ending, 0);
   EXPECT_EQ(o.says, std::vector<std::string>{});
-  for (const Case& c : cases) EXPECT_EQ(!fs::exists(f.dir / c.file), c.cleared) << c.name;
+  if (root) {
+    Spawn theirs({"kelvaro", "--headless", "--keys", "1", "--png", (f.dir / "theirs" / "p.png").string()}, {kNoLeaks},
+                 err);
+    theirs.asNobody = true;
+    o = run(theirs);
+    EXPECT_EQ(o.ending, 0);
+    EXPECT_EQ(o.says, std::vector<std::string>{});
+  }
+  fs::remove(err);
+  for (const Case& c : cases)
+    EXPECT_EQ(fs::symlink_status(f.dir / c.file).type() == fs::file_type::not_found, c.cleared) << c.name;
   for (int fd : held) close(fd);
+  for (pid_t locker : lockers) {
+    kill(locker, SIGKILL);
+    waitpid(locker, nullptr, 0);
+  }
+
+  // A live run's temporary, untouched for more than a minute, seen by a
+  // run in a process namespace of its own, where the live run's number is
+  // no live process: its lock keeps it.
+  if (std::system("unshare -rpf true >/dev/null 2>&1") != 0) {
+    std::printf("[ skipped  ] a live run's temporary seen from another process namespace: no user namespaces here\n");
+    return;
+  }
+  Folder g("leftovers_live");
+  pid_t live = start({{"kelvaro", "--headless", "--keys", longScript(), "--png", (g.dir / "live.png").string()},
+                      {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)},
+                      g.dir / "live.err"});
+  auto hidden = [&] {
+    for (const std::string& e : g.entries())
+      if (e[0] == '.') return e;
+    return std::string();
+  };
+  ASSERT_TRUE(until([&] { return !hidden().empty(); }, live)) << "no temporary name";
+  // Held where it stands: a stopped process is a live one, and keeps its
+  // locks.
+  kill(live, SIGSTOP);
+  std::string temp = hidden();
+  timespec old[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+  EXPECT_EQ(utimensat(AT_FDCWD, (g.dir / temp).c_str(), old, 0), 0);
+  o = run({{"/usr/bin/unshare", "-rpf", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless", "--keys", "1", "--png",
+            (g.dir / "p.png").string()},
+           {kNoLeaks},
+           err});
+  fs::remove(err);
+  EXPECT_EQ(o.ending, 0);
+  EXPECT_EQ(o.says, std::vector<std::string>{});
+  EXPECT_TRUE(fs::exists(g.dir / temp)) << temp;
+  kill(live, SIGTERM);
+  kill(live, SIGCONT);
+  EXPECT_EQ(ending(live), -SIGTERM);
+  expectWholePng(g.dir / "live.png");
+  expectOnlyWholeOutputs(g);
 }
 
 // An ending at once names exactly the outputs left as they were before the
 // run. One that comes right after an output got its name, sent then by a
 // preloaded library, finds the output in place and does not name it:
-// naming a file and telling the handlers are one step. An output that
-// could not be written stays named.
+// naming a file and telling the handlers are one step, whichever thread
+// the signal lands on. An output that could not be written stays named.
 TEST(Endings, AnEndingAtOnceNamesExactlyTheOutputsLeftAsTheyWere) {
   struct Case {
     const char* name;
     bool replaces;  // the --png file is there before the run
     bool unnamedFiles;
+    bool secondThread = false;  // the signal lands on a second thread of the run
   };
   const Case cases[] = {
       {"a new file", false, true},
       {"a file replaced", true, true},
       {"a file written under a temporary name", true, false},
+      // The main thread takes the signal over only once the output is
+      // named and no longer one the handlers name.
+      {"a new file, the signal on a second thread", false, true, true},
+      {"a file replaced, the signal on a second thread", true, true, true},
+      {"a file written under a temporary name, the signal on a second thread", true, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -458,8 +651,9 @@ TEST(Endings, AnEndingAtOnceNamesExactlyTheOutputsLeftAsTheyWere) {
     if (c.replaces) put(png, "before");
     std::string preload = SIGNAL_AT;
     if (!c.unnamedFiles) preload += std::string(":") + NO_UNNAMED_FILES;
+    std::string at = c.secondThread ? "named-second" : "named";
     Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", trace.string()},
-                     {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload, "LESSON_SIGNAL_AT=named"},
+                     {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload, "LESSON_SIGNAL_AT=" + at},
                      f.dir.parent_path() / ("named_err_" + std::to_string(getpid()))});
     EXPECT_EQ(o.ending, -SIGUSR1);
     EXPECT_EQ(o.says, std::vector<std::string>{"ended at once by SIGUSR1; left as they were before the run: --trace"});
@@ -960,6 +1154,91 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
                                    "shared/theirs.png", "shared/own.png", "shared/fifo.png", "shared/held.png",
                                    "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png", "kept/owners.png",
                                    "their-shared", "their-shared/owners.png", "their-kept", "their-kept/own.png"}));
+}
+
+// While a run waits for a reader to open the FIFO given as its trace, other
+// users may change its folders: names planted ahead for its temporary
+// files do not stop it, as no one can tell the names it will take, and a
+// FIFO swapped for a file is not written.
+TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
+  // A run whose --trace is the FIFO `fifo`, made here.
+  auto startOn = [](const fs::path& fifo, std::vector<std::string> args, const fs::path& err) {
+    if (mkfifo(fifo.c_str(), 0600) != 0) return pid_t{-1};
+    args.insert(args.begin(), {"kelvaro", "--headless", "--keys", "1 Enter", "--trace", fifo.string()});
+    return start({args, {kNoLeaks}, err});
+  };
+  const std::string waits = "--trace: waiting for a reader to open the FIFO ";
+  auto said = [&](const fs::path& err) { return slurp(err).rfind(waits, 0) == 0; };
+  {
+    SCOPED_TRACE("another user's files under the names of the run's temporaries");
+    Folder f("planted");
+    fs::path shared = f.dir / "shared", png = shared / "p.png", fifo = f.dir / "t.fifo", err = f.dir / "err";
+    fs::create_directories(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    put(png, "before");
+    pid_t pid = startOn(fifo, {"--png", png.string()}, err);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(until([&] { return said(err); }, pid)) << "the wait was not said";
+    std::set<std::string> planted;
+    for (int n = 1; n <= 100; ++n) {
+      std::string name = ".out-" + std::to_string(pid) + "-" + std::to_string(n) + ".part";
+      put(shared / name, "planted");
+      if (geteuid() == 0) {
+        EXPECT_EQ(chown((shared / name).c_str(), kNobody, kNogroup), 0);
+      }
+      planted.insert("shared/" + name);
+    }
+    std::string trace = slurp(fifo);
+    EXPECT_EQ(ending(pid), 0);
+    EXPECT_EQ(linesOf(slurp(err)), std::vector<std::string>{waits + fifo.string()});
+    EXPECT_TRUE(!trace.empty() && trace.back() == '\n') << "the trace was not written whole";
+    expectWholePng(png);
+    for (const std::string& name : planted) EXPECT_EQ(slurp(f.dir / name), "planted") << name;
+    std::set<std::string> left = planted;
+    left.insert({"shared", "shared/p.png", "t.fifo", "err"});
+    EXPECT_EQ(f.entries(), left);
+  }
+  {
+    SCOPED_TRACE("the FIFO swapped for a file");
+    Folder f("swapped");
+    fs::path fifo = f.dir / "t.fifo", err = f.dir / "err";
+    pid_t pid = startOn(fifo, {}, err);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(until([&] { return said(err); }, pid)) << "the wait was not said";
+    const std::string theirs(1000000, 'Z');
+    fs::remove(fifo);
+    put(fifo, theirs);
+    EXPECT_EQ(ending(pid), 2);
+    EXPECT_EQ(linesOf(slurp(err)),
+              (std::vector<std::string>{waits + fifo.string(),
+                                        "--trace: cannot write " + fifo.string() +
+                                            ": it was replaced while the run waited for a reader to open it"}));
+    EXPECT_TRUE(slurp(fifo) == theirs) << "the file was written";
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"t.fifo", "err"}));
+  }
+}
+
+// Without /proc, on a kernel that links a file by its descriptor only with
+// a privilege the run lacks (a preloaded library makes it so), the outputs
+// are still written whole, a new one and one replaced, and nothing is left
+// beside them.
+TEST(Endings, OutputsAreNamedWithoutProc) {
+  if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no user namespaces here";
+  Folder f("no_proc");
+  std::string d = f.dir.string();
+  put(f.dir / "t.jsonl", "before");
+  std::string script = "mount -t tmpfs none /proc && exec " + std::string(LESSON_BIN_DIR) +
+                       "/kelvaro --headless --keys '1 Enter' --png " + d + "/p.png --trace " + d + "/t.jsonl";
+  fs::path err = f.dir.parent_path() / ("no_proc_err_" + std::to_string(getpid()));
+  Outcome o = run({{"/usr/bin/unshare", "-rm", "/bin/sh", "-c", script},
+                   {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_DESCRIPTOR_LINKS)},
+                   err});
+  fs::remove(err);
+  EXPECT_EQ(o.ending, 0);
+  EXPECT_EQ(o.says, std::vector<std::string>{});
+  expectWholePng(f.dir / "p.png");
+  expectWholeTrace(f.dir / "t.jsonl");
+  EXPECT_EQ(f.entries(), (std::set<std::string>{"p.png", "t.jsonl"}));
 }
 
 // The compressor fails as it does when memory runs out: the run says so in

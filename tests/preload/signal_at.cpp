@@ -8,6 +8,12 @@
 //              which another writer then takes, all of it;
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
+//   named-second
+//              as `named`, but to the second thread of `thread`, which
+//              is given a moment to take it before the call returns;
+//   temporary  the signal numbered LESSON_SIGNAL just after a temporary
+//              name is made: a file created, linked or renamed under a
+//              name that starts with ".out-";
 //   thread     nothing sent: a second thread, named "second", sleeps
 //              with no signal held, for the test to send a signal to.
 // Each signal is sent once.
@@ -17,6 +23,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -34,9 +41,18 @@ bool at(const char* moment) {
 }
 
 std::atomic<bool> sent{false};
+pthread_t second;
 
 void sendOnce(int sig) {
-  if (!sent.exchange(true)) raise(sig);
+  if (sent.exchange(true)) return;
+  if (!at("named-second")) {
+    raise(sig);
+    return;
+  }
+  pthread_kill(second, sig);
+  // Time for the second thread to take the signal before this one goes on.
+  timespec pause{0, 50'000'000};
+  nanosleep(&pause, nullptr);
 }
 
 template <typename F>
@@ -61,23 +77,32 @@ const char* base(const char* path) {
   return slash ? slash + 1 : path;
 }
 
+bool temporary(const char* name) { return std::strncmp(base(name), ".out-", 5) == 0; }
+
+void temporaryNow(const char* name) {
+  const char* sig = std::getenv("LESSON_SIGNAL");
+  if (at("temporary") && temporary(name) && sig) sendOnce(std::atoi(sig));
+}
+
+// After a file was linked or renamed to `name`.
 void namedNow(int result, const char* name) {
-  if (result == 0 && at("named") && std::strncmp(base(name), ".out-", 5) != 0) sendOnce(SIGUSR1);
+  if (result != 0) return;
+  if ((at("named") || at("named-second")) && !temporary(name)) sendOnce(SIGUSR1);
+  temporaryNow(name);
 }
 
 __attribute__((constructor)) void startSecondThread() {
-  if (!at("thread")) return;
-  pthread_t t;
+  if (!at("thread") && !at("named-second")) return;
   sigset_t none;
   sigemptyset(&none);
   pthread_sigmask(SIG_SETMASK, &none, nullptr);
   pthread_create(
-      &t, nullptr,
+      &second, nullptr,
       [](void*) -> void* {
         for (;;) pause();
       },
       nullptr);
-  pthread_setname_np(t, "second");
+  pthread_setname_np(second, "second");
 }
 
 }  // namespace
@@ -93,7 +118,11 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
   struct stat st;
   if (at("fifo-open") && fstatat(folder, path, &st, 0) == 0 && S_ISFIFO(st.st_mode)) sendOnce(SIGTERM);
   static auto real = next<int (*)(int, const char*, int, ...)>("openat");
-  return real(folder, path, flags, mode);
+  int fd = real(folder, path, flags, mode);
+  int saved = errno;
+  if (fd >= 0 && (flags & O_CREAT)) temporaryNow(path);
+  errno = saved;
+  return fd;
 }
 
 // Fills the pipe `fd` writes to through a description of its own, as

@@ -1,8 +1,11 @@
 // Outputs: what each kind of target becomes, and failures that are reported.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -74,6 +77,51 @@ TEST_F(OutputTest, RegularFilesAreReplacedWholeAndLinksWrittenThrough) {
   }
   EXPECT_EQ(slurp(file), "through the link");
   EXPECT_EQ(names(), (std::set<std::string>{"page.png", "link.png", "later.png", "made.png"}));
+}
+
+// An extended attribute of the file, or "" when it has none.
+std::string attribute(const fs::path& file, const char* name) {
+  ssize_t size = ::getxattr(file.c_str(), name, nullptr, 0);
+  if (size <= 0) return "";
+  std::string value(static_cast<size_t>(size), '\0');
+  size = ::getxattr(file.c_str(), name, value.data(), value.size());
+  value.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  return value;
+}
+
+// A replaced file keeps who else may read and write it, which its access
+// list says beyond its mode, and the notes other programs keep on it.
+TEST_F(OutputTest, AReplacedFileKeepsItsAccessListAndAttributes) {
+  fs::path file = dir / "page.png";
+  ASSERT_TRUE(put(file, "before"));
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  int noted = ::setxattr(file.c_str(), "user.note", "kept", 4, 0);
+  if (noted != 0 && errno == ENOTSUP) GTEST_SKIP() << "the file system keeps no extended attributes";
+  ASSERT_EQ(noted, 0);
+  // user::rw-, user:nobody:rw-, group::---, mask::rw-, other::---, as the
+  // kernel keeps it: a version, then each entry's tag, permissions and id,
+  // little-endian.
+  std::string acl;
+  auto add = [&](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) acl += static_cast<char>((value >> (8 * i)) & 0xff);
+  };
+  add(2, 4);
+  const uint32_t kNoId = 0xffffffff;
+  const uint32_t entries[][3] = {
+      {0x01, 6, kNoId}, {0x02, 6, 65534}, {0x04, 0, kNoId}, {0x10, 6, kNoId}, {0x20, 0, kNoId}};
+  for (const auto& e : entries) add(e[0], 2), add(e[1], 2), add(e[2], 4);
+  int listed = ::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0);
+  if (listed != 0 && errno == ENOTSUP) GTEST_SKIP() << "the file system keeps no access lists";
+  ASSERT_EQ(listed, 0);
+  ASSERT_EQ(attribute(file, "system.posix_acl_access"), acl);
+  // The mask stands in the mode's group bits.
+  ASSERT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0660u);
+  ASSERT_TRUE(put(file, "replaced"));
+  EXPECT_EQ(slurp(file), "replaced");
+  EXPECT_EQ(attribute(file, "system.posix_acl_access"), acl);
+  EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0660u);
+  EXPECT_EQ(attribute(file, "user.note"), "kept");
+  EXPECT_EQ(names(), std::set<std::string>{"page.png"});
 }
 
 TEST_F(OutputTest, FifoIsWrittenInPlace) {
