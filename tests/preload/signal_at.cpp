@@ -4,8 +4,8 @@
 //   fifo-open  SIGTERM just before a FIFO is opened;
 //   fifo-wait  SIGTERM just before a wait for room in a FIFO or a pipe
 //              that is full (a poll, or a write that would wait);
-//   fifo-taken SIGTERM just after a wait found room in a FIFO or a pipe,
-//              which another writer then takes, all of it;
+//   fifo-taken SIGTERM just after a wait found room in a FIFO, a pipe or
+//              a socket, which another writer then takes, all of it;
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
 //   named-second
@@ -14,6 +14,10 @@
 //   temporary  the signal numbered LESSON_SIGNAL just after a temporary
 //              name is made: a file created, linked or renamed under a
 //              name that starts with ".out-";
+//   fail-stopped SIGTERM at the first write of 64 KiB or more (a file's
+//              first flush), and the next allocation after it fails with
+//              std::bad_alloc, once: an internal failure with a stop
+//              pending;
 //   thread     nothing sent: a second thread, named "second", sleeps
 //              with no signal held, for the test to send a signal to.
 // Each signal is sent once.
@@ -22,6 +26,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -32,6 +37,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -55,6 +61,9 @@ void sendOnce(int sig) {
   nanosleep(&pause, nullptr);
 }
 
+// The next allocation fails.
+std::atomic<bool> failNext{false};
+
 template <typename F>
 F next(const char* name) {
   return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
@@ -63,6 +72,11 @@ F next(const char* name) {
 bool fifo(int fd) {
   struct stat st;
   return fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+bool isSocket(int fd) {
+  struct stat st;
+  return fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
 // A FIFO or pipe that takes nothing now.
@@ -126,10 +140,16 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
 }
 
 // Fills the pipe `fd` writes to through a description of its own, as
-// another writer would.
+// another writer would; a socket, which cannot be opened anew, through
+// `fd` itself, without waiting.
 void fill(int fd) {
   static auto realWrite = next<ssize_t (*)(int, const void*, size_t)>("write");
   char self[32], zeros[4096] = {};
+  if (isSocket(fd)) {
+    while (send(fd, zeros, sizeof zeros, MSG_DONTWAIT | MSG_NOSIGNAL) > 0) {
+    }
+    return;
+  }
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
   int other = open(self, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   while (other >= 0 && realWrite(other, zeros, sizeof zeros) > 0) {
@@ -141,7 +161,8 @@ extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
   if (at("fifo-wait") && n == 1 && (fds[0].events & POLLOUT) && full(fds[0].fd)) sendOnce(SIGTERM);
   static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
   int r = real(fds, n, timeout);
-  if (at("fifo-taken") && r == 1 && (fds[0].revents & POLLOUT) && fifo(fds[0].fd) && !sent) {
+  if (at("fifo-taken") && r == 1 && (fds[0].revents & POLLOUT) && (fifo(fds[0].fd) || isSocket(fds[0].fd)) &&
+      !sent) {
     int saved = errno;
     fill(fds[0].fd);
     sendOnce(SIGTERM);
@@ -152,6 +173,10 @@ extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (at("fifo-wait") && full(fd)) sendOnce(SIGTERM);
+  if (at("fail-stopped") && size >= 65536 && !sent) {
+    sendOnce(SIGTERM);
+    failNext = true;
+  }
   static auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
   return real(fd, data, size);
 }
@@ -172,4 +197,12 @@ extern "C" int renameat(int from, const char* fromPath, int to, const char* toPa
   namedNow(r, toPath);
   errno = saved;
   return r;
+}
+
+// The program's allocations, made as they were (by the C++ library, or a
+// sanitizer's), but for the one failure asked for.
+void* operator new(std::size_t size) {
+  if (failNext.exchange(false)) throw std::bad_alloc();
+  static auto real = next<void* (*)(std::size_t)>(sizeof(std::size_t) == 8 ? "_Znwm" : "_Znwj");
+  return real(size);
 }
