@@ -106,7 +106,8 @@ int callersDescriptor(const std::vector<std::string>& parts, const std::string& 
     ssize_t n = readlink("/proc/self", self, sizeof self - 1);
     return n > 0 ? std::string(self, static_cast<size_t>(n)) : std::to_string(getpid());
   }();
-  bool fdFolder = (parts.size() == 3 && parts[0] == "proc" && parts[1] == pid && parts[2] == "fd") ||
+  bool fdFolder = (parts.size() == 3 && parts[0] == "proc" && (parts[1] == pid || parts[1] == "self") &&
+                   parts[2] == "fd") ||
                   (parts.size() == 5 && parts[0] == "proc" && parts[1] == pid && parts[2] == "task" &&
                    parts[4] == "fd");
   if (!fdFolder || name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
@@ -177,6 +178,11 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     if (last && (t.stream = callersDescriptor(w.parts, c)) >= 0) return done();
     struct stat st;
     if (fstatat(w.folder.get(), c.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      // /proc/self/fd/N (where /dev/stdout and /dev/fd/N lead) where no
+      // /proc is mounted: the caller's descriptor all the same.
+      if (errno == ENOENT && w.parts == std::vector<std::string>{"proc"} && c == "self" && todo.size() == 2 &&
+          todo[0] == "fd" && (t.stream = callersDescriptor({"proc", "self", "fd"}, todo[1])) >= 0)
+        return done();
       if (errno == ENOENT) {
         t.missing.push_back(c);
         t.missing.insert(t.missing.end(), todo.begin(), todo.end());

@@ -978,6 +978,10 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
       s.env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT),
                "LESSON_SIGNAL_AT=fifo-taken"};
     } else {
+      if (LESSON_SANITIZED) {
+        std::printf("[ skipped  ] %s: the sanitizers need /proc\n", c.name);
+        continue;
+      }
       if (std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /proc' >/dev/null 2>&1") != 0) {
         std::printf("[ skipped  ] %s: cannot mount over /proc here\n", c.name);
         continue;
@@ -1456,6 +1460,7 @@ TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
 // are still written whole, a new one and one replaced, and nothing is left
 // beside them.
 TEST(Endings, OutputsAreNamedWithoutProc) {
+  if (LESSON_SANITIZED) GTEST_SKIP() << "the sanitizers need /proc";
   if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no user namespaces here";
   Folder f("no_proc");
   std::string d = f.dir.string();
