@@ -154,7 +154,7 @@ TEST(Headless, HelpListsOptionsKeysAndStatuses) {
   std::string help((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const char* word :
        {"--headless", "--keys", "--png", "--shots", "--trace", "--size", "--seed", "--help",
-        "Backspace", "Esc", "16384", "4294967295", "Exit status", "5 an output", "6 the\ndisplay was lost",
+        "Backspace", "Esc", "16384", "4294967295", "Exit status", "5 an output", "6 the display was lost",
         "143 SIGTERM"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   fs::remove(out);
