@@ -43,24 +43,24 @@ bool closedAtStart(int fd) {
   return fd == errorWriterFd || fcntl(fd, F_GETFD) < 0;
 }
 
-void StreamWriter::know(int fd) {
+mode_t StreamWriter::know(int fd) {
   struct stat st;
-  if (fstat(fd, &st) != 0) return;
+  if (fstat(fd, &st) != 0) return 0;
   dev_ = st.st_dev;
   ino_ = st.st_ino;
   waits_ = !S_ISREG(st.st_mode);
   socket_ = S_ISSOCK(st.st_mode);
+  return st.st_mode;
 }
 
 StreamWriter::StreamWriter(int fd) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return;
-  know(fd);
+  mode_t mode = know(fd);
+  if (mode == 0) return;
   // A pipe, a FIFO or a terminal through a description of the run's own,
   // opened anew with O_NONBLOCK, so that a write never waits in the call
   // even when another writer takes the room found; where none can be had,
   // and for a file or a socket, the stream itself.
-  if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
+  if (S_ISFIFO(mode) || S_ISCHR(mode)) {
     std::string self = "/proc/self/fd/" + std::to_string(fd);
     fd_ = ::open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   }

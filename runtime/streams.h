@@ -15,6 +15,8 @@
 // backstop of the stop bounds the rest.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -56,7 +58,8 @@ class StreamWriter {
   void putNow(const char* data, size_t size) const;
 
  private:
-  void know(int fd);
+  // Takes what `fd` is; its file type and mode, or 0.
+  mode_t know(int fd);
 
   int fd_ = -1;
   unsigned long long dev_ = 0, ino_ = 0;
