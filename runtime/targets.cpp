@@ -42,8 +42,6 @@ int openFolder(int at, const char* name) {
   return openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-std::string joined(const std::vector<std::string>& parts) { return pathOf(parts); }
-
 std::string joined(std::vector<std::string> parts, const std::string& last) {
   parts.push_back(last);
   return pathOf(parts);
@@ -131,7 +129,7 @@ std::string planted(const Walk& w, const char* what, const std::string& name, ui
   if (fstat(w.folder.get(), &folder) != 0 || !shared(folder)) return "";
   if (owner == geteuid() || owner == folder.st_uid) return "";
   return std::string("the ") + what + " " + shown(joined(w.parts, name)) + " belongs to " + userName(owner) +
-         ", who owns neither the shared folder " + shown(joined(w.parts)) + " nor this run, so it is not " + undone;
+         ", who owns neither the shared folder " + shown(pathOf(w.parts)) + " nor this run, so it is not " + undone;
 }
 
 // Follows `path` into `t`: its deepest existing folder (at, parts), what is
@@ -189,7 +187,7 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
         return done();
       }
       if (errno == ENAMETOOLONG) return failed("the name " + shown(c) + " is longer than the file system allows");
-      if (errno == EACCES) return failed("no permission to look into the folder " + shown(joined(w.parts)));
+      if (errno == EACCES) return failed("no permission to look into the folder " + shown(pathOf(w.parts)));
       return failed(std::strerror(errno));
     }
     if (S_ISLNK(st.st_mode)) {
@@ -276,7 +274,7 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
     if (o.problem.empty() && !ending.empty()) o.problem = namesAFolder(ending);
     return o;
   }
-  o.folder = joined(o.parts);
+  o.folder = pathOf(o.parts);
   bool exists = o.missing.empty();
   if (exists && (o.name.empty() || S_ISDIR(o.found.st_mode))) {
     o.file = o.folder;
@@ -298,7 +296,7 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
       if (std::find(o.missing.begin(), o.missing.end(), "..") == o.missing.end()) {
         std::vector<std::string> folder = o.parts;
         folder.insert(folder.end(), o.missing.begin(), o.missing.end() - 1);
-        o.missingFolder = o.folder = o.file = joined(folder);
+        o.missingFolder = o.folder = o.file = pathOf(folder);
         o.file += "/" + o.missing.back();
         o.identity = "new " + o.file;
         o.problem = "the folder " + shown(o.folder) + " does not exist";
@@ -338,11 +336,11 @@ OutputTarget folderTarget(const std::string& path) {
     o.problem = shown(path) + " is not a folder";
     return o;
   }
-  o.folder = joined(o.parts);
+  o.folder = pathOf(o.parts);
   // The folders still to be made, by name.
   std::vector<std::string> parts = o.parts;
   for (const std::string& c : o.missing) step(parts, c);
-  o.file = joined(parts);
+  o.file = pathOf(parts);
   o.identity = o.missing.empty() ? fileIdentity(o.found) : "new " + o.file;
   o.problem = folderRefuses(o.at->get(), o.folder);
   return o;
