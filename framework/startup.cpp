@@ -91,6 +91,9 @@ int RunProgram(int argc, char** argv,
     if (runtime) {
       std::unique_ptr<Framework> program = make(*runtime);
       runtime->setTitle(program->programTitle);
+      // From here on the lessons draw: the run's own work, but where it
+      // waits for a key or on a reader.
+      rt::OwnWork drawing;
       status = program->Run();
     }
   } catch (const rt::ProgramEnd& end) {

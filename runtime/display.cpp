@@ -50,8 +50,9 @@ class HeadlessDisplay : public QueueDisplay {
   void holdUntilClosed(cairo_surface_t*) override {}
 };
 
-// How long a wait with no event sleeps before its poll returns empty.
-constexpr int kIdleMs = 500;
+// How long a wait with no event sleeps before its poll returns empty, and
+// the slices it sleeps in, so that a stop is seen within one.
+constexpr int kIdleMs = 500, kIdleSliceMs = 50;
 
 double threadCpuSeconds() {
   timespec ts{};
@@ -258,7 +259,10 @@ class WindowDisplay : public QueueDisplay {
     if (k == kCloseEvent) throw ProgramEnd{0};
     return k;
   }
-  void idle() override { pump(kIdleMs); }
+  void idle() override {
+    for (int slept = 0; slept < kIdleMs && !stopAsked(); slept += kIdleSliceMs)
+      if (pump(kIdleSliceMs)) return;
+  }
   void present(cairo_surface_t* page, const Rect& touched) override {
     WaitOnOthers waiting;
     double t0 = threadCpuSeconds();
@@ -271,7 +275,7 @@ class WindowDisplay : public QueueDisplay {
     for (;;) {
       stopIfAsked();
       queue_.clear();
-      pump(kIdleMs);
+      idle();
       for (int k : queue_)
         if (k == kCloseEvent) return;
     }
@@ -342,14 +346,17 @@ class WindowDisplay : public QueueDisplay {
     ++stats_.presents;
   }
 
-  // Handles the window's events, waiting up to `ms` for the first.
-  void pump(int ms) {
+  // Handles the window's events, waiting up to `ms` for the first;
+  // whether there was one.
+  bool pump(int ms) {
     SDL_Event ev;
     bool got = ms > 0 ? SDL_WaitEventTimeout(&ev, ms) : SDL_PollEvent(&ev);
+    bool any = got;
     while (got) {
       handle(ev);
       got = SDL_PollEvent(&ev);
     }
+    return any;
   }
 
   void handle(const SDL_Event& ev) {

@@ -1,6 +1,9 @@
 #include "runtime/endings.h"
 
+#include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -21,12 +24,7 @@ namespace {
 
 std::atomic<int> stopSignal{0};
 std::atomic<long> mainThread{0};
-
-// The stop's grace, on the monotonic clock: when the stop came, the time
-// spent waiting on others since then before the present wait, and when
-// the present wait began (0: none).
-std::atomic<long long> stopAtMs{0}, waitedMs{0}, waitSinceMs{0};
-int waitDepth = 0;
+pid_t runPid = 0;
 
 long long nowMs() {
   timespec ts{};
@@ -34,29 +32,141 @@ long long nowMs() {
   return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-// The backstop: a timer of the main thread, armed while a stopped run
-// waits on others, that fires a little after the grace is spent, so that
-// the run's own waits give up first. It also bounds the line of an ending
-// at once.
-constexpr int kBackstopSignal = SIGALRM;
-constexpr int kBackstopTag = 0x5ea1;
-constexpr long long kBackstopMarginMs = 200, kLineMs = 100;
-timer_t backstop;
-bool haveBackstop = false;
+// When the stop came, and who sent it: the sending process, or -1 for
+// the kernel (a terminal's Ctrl-C).
+std::atomic<long long> stopAtMs{0};
+std::atomic<long> stopSender{0};
+// How long after a stop the same stop from the same sender is taken as
+// that stop sent again.
+constexpr long long kSameStopMs = 100;
 
-void armBackstop(long long ms) {
-  if (!haveBackstop) return;
-  ms = std::max(ms, 1LL);
-  itimerspec t{};
-  t.it_value.tv_sec = static_cast<time_t>(ms / 1000);
-  t.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000;
-  timer_settime(backstop, 0, &t, nullptr);
+// The time a stop has counted, in one word, so that the watchdog reads it
+// whole: bit 0 says whether the present moment counts (it does but in the
+// run's own work), bit 1 whether a stop came; the rest is, once stopped,
+// when counting began less what had counted before (counting), or what
+// has counted (not counting). Changed by the main thread, and by the stop's
+// handler on it, which is why the main thread changes it by exchange.
+std::atomic<long long> counting{1};
+constexpr long long kCounts = 1, kStopped = 2;
+
+long long countedMs(long long word, long long now) {
+  if (!(word & kStopped)) return 0;
+  long long x = word >> 2;
+  return (word & kCounts) ? now - x : x;
 }
 
-void disarmBackstop() {
-  if (!haveBackstop) return;
-  itimerspec none{};
-  timer_settime(backstop, 0, &none, nullptr);
+// Sets whether the present moment counts; returns whether it did.
+bool setCounting(bool on) {
+  long long word = counting.load();
+  for (;;) {
+    long long now = nowMs(), next;
+    if (word & kStopped) {
+      long long counted = countedMs(word, now);
+      next = ((on ? now - counted : counted) << 2) | kStopped;
+    } else {
+      next = 0;
+    }
+    if (on) next |= kCounts;
+    if (counting.compare_exchange_weak(word, next)) return word & kCounts;
+  }
+}
+
+// The watchdog: a thread of its own, with every signal held, woken by the
+// handlers. Once a stop's grace and a margin are spent, it asks the main
+// thread to end the run at once (kBackstopSignal, with backstopAsked set);
+// once an ending at once has gone on for kEndingMs, it ends the process
+// itself by the signal, without the line or the clean-up that waited.
+constexpr int kBackstopSignal = SIGALRM;
+constexpr long long kBackstopMarginMs = 200, kEndingMs = 200;
+sem_t wake;
+bool haveWatchdog = false;
+std::atomic<int> backstopAsked{0};
+// The signal an ending at once is under way for, and since when.
+std::atomic<int> endingBy{0};
+std::atomic<long long> endingSinceMs{0};
+
+void wakeWatchdog() {
+  if (haveWatchdog) sem_post(&wake);
+}
+
+void startEnding(int sig) {
+  endingSinceMs = nowMs();
+  endingBy = sig;
+  wakeWatchdog();
+}
+
+// Dies by `sig` on the calling thread, whatever the handler or the mask.
+[[noreturn]] void dieHere(int sig) {
+  signal(sig, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, sig);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  syscall(SYS_tgkill, getpid(), syscall(SYS_gettid), sig);
+  // A signal whose default is to go on (none of ours): end all the same.
+  std::_Exit(128 + sig);
+}
+
+void sleepMs(long long ms) {
+  timespec until{};
+  clock_gettime(CLOCK_MONOTONIC, &until);
+  long long ns = until.tv_nsec + std::clamp(ms, 1LL, 60'000LL) * 1'000'000;
+  until.tv_sec += static_cast<time_t>(ns / 1'000'000'000);
+  until.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+  while (sem_clockwait(&wake, CLOCK_MONOTONIC, &until) != 0 && errno == EINTR) {
+  }
+}
+
+void* watch(void*) {
+  long long askedAt = 0;
+  for (;;) {
+    long long now = nowMs();
+    if (int by = endingBy.load()) {
+      long long left = endingSinceMs.load() + kEndingMs - now;
+      if (left <= 0) dieHere(by);
+      sleepMs(left);
+      continue;
+    }
+    int stop = stopSignal.load();
+    if (!stop) {
+      while (sem_wait(&wake) != 0 && errno == EINTR) {
+      }
+      continue;
+    }
+    if (askedAt != 0) {
+      // The main thread did not take the request: it waits with the
+      // signal held, or in a call no signal ends.
+      if (now - askedAt >= kEndingMs) dieHere(stop);
+      sleepMs(askedAt + kEndingMs - now);
+      continue;
+    }
+    long long left = kStopGraceMs + kBackstopMarginMs - countedMs(counting.load(), now);
+    if (left > 0) {
+      // In the run's own work the count stands still: looked at again
+      // every little while.
+      sleepMs(std::max(left, 10LL));
+      continue;
+    }
+    askedAt = now;
+    backstopAsked = 1;
+    syscall(SYS_tgkill, runPid, mainThread.load(), kBackstopSignal);
+  }
+}
+
+void startWatchdog() {
+  if (sem_init(&wake, 0, 0) != 0) return;
+  sigset_t all, before;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &before);
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  pthread_attr_setstacksize(&attr, 64 * 1024);
+  pthread_t thread;
+  haveWatchdog = pthread_create(&thread, &attr, watch, nullptr) == 0;
+  pthread_attr_destroy(&attr);
+  if (haveWatchdog) pthread_setname_np(thread, "watchdog");
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -135,26 +245,17 @@ class Line {
   }
   void addPending() { addPendingOptions(text_, used_, sizeof text_ - 1, "; left as they were before the run: "); }
   // Written only as far as the standard error has room at once; the
-  // backstop ends the process should the write wait all the same (a
+  // watchdog ends the process should the write wait all the same (a
   // stream the run shares and could not open a description of its own on).
   void write() {
     text_[used_++] = '\n';
-    armBackstop(kLineMs);
-    sigset_t backstopOnly;
-    sigemptyset(&backstopOnly);
-    sigaddset(&backstopOnly, kBackstopSignal);
-    pthread_sigmask(SIG_UNBLOCK, &backstopOnly, nullptr);
     errorStream().putNow(text_, used_);
-    disarmBackstop();
   }
 
  private:
   char text_[256];
   size_t used_ = 0;
 };
-
-// The signal an ending at once is under way for, or 0.
-std::atomic<int> endingBy{0};
 
 void dieNow(int sig) {
   removeTemporaries();
@@ -169,10 +270,11 @@ void dieNow(int sig) {
 enum class AtOnce { kAgain, kFatal, kStillWaiting };
 
 // Ends the process at once: says which outputs are left as they were,
-// removes the files of ours not complete yet, and lets the signal end it.
+// removes the files of ours not complete yet, and lets the signal end it;
+// the watchdog ends it should any of that wait.
 void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
   int saved = errno;
-  endingBy = sig;
+  startEnding(sig);
   Line line;
   SignalName name(sig);
   if (why == AtOnce::kAgain) {
@@ -191,11 +293,12 @@ void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
   line.addPending();
   line.write();
   // A fault comes back when the handler returns and meets the handler that
-  // was there before (a sanitizer's report); a sent signal meets the
-  // default action.
+  // was there before (a sanitizer's report), which the watchdog leaves to
+  // take its time; a sent signal meets the default action.
   if (isFault(sig) && info && info->si_code > 0) {
     removeTemporaries();
     sigaction(sig, &before[sig], nullptr);
+    endingBy = 0;
   } else {
     dieNow(sig);
   }
@@ -203,18 +306,23 @@ void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
 }
 
 // A signal meant for the process that reached another thread goes on to
-// the main thread, where the record is changed; true when it was sent on.
+// the main thread, where the record is changed, with what it said of its
+// sender; true when it was sent on. In a process the run forked, which
+// has not yet put the default handling back, it does what the default
+// would.
 bool sentToMain(int sig, siginfo_t* info) {
+  if (runPid != 0 && getpid() != runPid) dieHere(sig);
   long self = syscall(SYS_gettid), main = mainThread.load();
   if (main == 0 || self == main || (isFault(sig) && info && info->si_code > 0)) return false;
-  syscall(SYS_tgkill, getpid(), main, sig);
+  if (!info || syscall(SYS_rt_tgsigqueueinfo, runPid, main, sig, info) != 0)
+    syscall(SYS_tgkill, runPid, main, sig);
   return true;
 }
 
 void onFatal(int sig, siginfo_t* info, void*) {
-  if (sig == kBackstopSignal && info && info->si_code == SI_TIMER && info->si_value.sival_int == kBackstopTag) {
-    // An ending at once whose line waited ends now; else the stopped run
-    // waited on others past its grace.
+  if (sig == kBackstopSignal && backstopAsked.exchange(0)) {
+    // The watchdog's: an ending at once whose line waited ends now; else
+    // the stopped run waited on others past its grace.
     if (int by = endingBy.load()) dieNow(by);
     else if (int stop = stopSignal.load()) endAtOnce(stop, nullptr, AtOnce::kStillWaiting);
     return;
@@ -223,16 +331,31 @@ void onFatal(int sig, siginfo_t* info, void*) {
   if (!sentToMain(sig, info)) endAtOnce(sig, info, AtOnce::kFatal);
 }
 
+// Who sent a signal: the sending process, or -1 for the kernel.
+long senderOf(const siginfo_t* info) {
+  if (!info) return 0;
+  return info->si_code > 0 ? -1 : static_cast<long>(info->si_pid);
+}
+
 void onStop(int sig, siginfo_t* info, void*) {
   if (sentToMain(sig, info)) return;
-  // Asked twice: the run did not get to stop, so it ends now.
-  if (stopSignal.load() != 0) {
+  if (int stop = stopSignal.load()) {
+    // The same stop again, as `timeout` sends it to the run and then to
+    // its whole process group: one stop.
+    if (sig == stop && info && senderOf(info) == stopSender.load() && nowMs() - stopAtMs.load() < kSameStopMs)
+      return;
+    // Asked twice: the run did not get to stop, so it ends now.
     endAtOnce(sig, info, AtOnce::kAgain);
     return;
   }
-  stopAtMs = nowMs();
+  long long now = nowMs();
+  stopAtMs = now;
+  stopSender = senderOf(info);
+  // The count starts now, counting or standing still as the moment does.
+  long long word = counting.load();
+  counting = ((word & kCounts) ? (now << 2) | kCounts : 0) | kStopped;
   stopSignal = sig;
-  if (waitSinceMs.load() != 0) armBackstop(kStopGraceMs + kBackstopMarginMs);
+  wakeWatchdog();
 }
 
 sigset_t endingSignals() {
@@ -258,10 +381,24 @@ void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   sigaction(sig, &sa, &before[sig]);
 }
 
+// A process the run forks (a library's helper) is not the run: it takes
+// the default handling of every signal the run catches, and dies with
+// the run.
+void afterFork() {
+  auto dfl = [](int sig) {
+    if (!ignoredAtStart[sig]) signal(sig, SIG_DFL);
+  };
+  for (int sig : kStopSignals) dfl(sig);
+  forEachFatal(dfl);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != runPid) _exit(127);
+}
+
 }  // namespace
 
 void catchEndings() {
   mainThread = syscall(SYS_gettid);
+  runPid = getpid();
   // The writer the handlers use is made before any handler can run.
   errorStream();
   signal(SIGPIPE, SIG_IGN);
@@ -278,24 +415,27 @@ void catchEndings() {
     own.ss_size = sizeof faultStack;
     sigaltstack(&own, nullptr);
   }
-  sigevent fire{};
-  fire.sigev_notify = SIGEV_THREAD_ID;
-  fire.sigev_signo = kBackstopSignal;
-  fire.sigev_value.sival_int = kBackstopTag;
-  fire._sigev_un._tid = static_cast<pid_t>(mainThread.load());
-  haveBackstop = timer_create(CLOCK_MONOTONIC, &fire, &backstop) == 0;
   // A signal ignored when the program was started (nohup, a background
-  // job of a script) stays ignored; the backstop's is caught all the same.
+  // job of a script) stays ignored; the backstop's is caught all the same,
+  // and taken by the main thread whatever mask the run was started with.
   auto ignored = [](int sig) {
     struct sigaction was {};
     return sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN;
   };
-  for (int sig : kStopSignals)
-    if (!ignored(sig)) install(sig, onStop);
+  for (int sig : kStopSignals) {
+    ignoredAtStart[sig] = ignored(sig);
+    if (!ignoredAtStart[sig]) install(sig, onStop);
+  }
   forEachFatal([&](int sig) {
     ignoredAtStart[sig] = ignored(sig);
     if (!ignoredAtStart[sig] || sig == kBackstopSignal) install(sig, onFatal);
   });
+  sigset_t backstop;
+  sigemptyset(&backstop);
+  sigaddset(&backstop, kBackstopSignal);
+  pthread_sigmask(SIG_UNBLOCK, &backstop, nullptr);
+  pthread_atfork(nullptr, nullptr, afterFork);
+  startWatchdog();
 }
 
 int stopAsked() { return stopSignal.load(); }
@@ -306,25 +446,14 @@ void stopIfAsked() {
 
 long long graceLeftMs() {
   if (!stopAsked()) return 1LL << 40;
-  long long spent = waitedMs.load();
-  if (long long since = waitSinceMs.load()) spent += nowMs() - std::max(since, stopAtMs.load());
-  return kStopGraceMs - spent;
+  return kStopGraceMs - countedMs(counting.load(), nowMs());
 }
 
-WaitOnOthers::WaitOnOthers() {
-  if (waitDepth++ > 0) return;
-  waitSinceMs = nowMs();
-  if (stopAsked()) armBackstop(graceLeftMs() + kBackstopMarginMs);
-}
+OwnWork::OwnWork() : counted_(setCounting(false)) {}
+OwnWork::~OwnWork() { setCounting(counted_); }
 
-WaitOnOthers::~WaitOnOthers() {
-  if (--waitDepth > 0) return;
-  // No longer waiting first, so that a stop that comes now arms nothing.
-  long long since = waitSinceMs.exchange(0);
-  if (!stopAsked()) return;
-  disarmBackstop();
-  waitedMs += nowMs() - std::max(since, stopAtMs.load());
-}
+WaitOnOthers::WaitOnOthers() : counted_(setCounting(true)) {}
+WaitOnOthers::~WaitOnOthers() { setCounting(counted_); }
 
 int finalStop() {
   sigset_t stops;

@@ -3,16 +3,25 @@
 //
 // A first SIGTERM, SIGINT or SIGHUP stops the run: it ends at its next key
 // wait, writes its outputs, says so in one line and then dies by that
-// signal, so that a shell loop or make sees the stop. From the stop on,
-// the run's waits on others (readers of its outputs and of its messages,
-// the display server) take no longer than the stop's grace, all of them
-// together: each wait of its own gives up when the grace is spent, and a
-// backstop ends the run at once, as a second stop would, should a call
-// still wait a little after that. A second stop, and every other signal
-// that ends a process, end it at once: the outputs not in place yet are
-// then as they were before the run, and nothing half-written is left in a
-// folder. A handler never waits: a line that finds no room on the
-// standard error is dropped.
+// signal, so that a shell loop or make sees the stop. The same stop sent
+// again by the same sender a moment later (as `timeout` sends it to the
+// run and then to its process group) is that one stop. A second stop, and
+// every other signal that ends a process, end the run at once: the outputs
+// not in place yet are then as they were before the run, and nothing
+// half-written is left in a folder. A handler never waits: a line that
+// finds no room on the standard error is dropped.
+//
+// The bound, one rule: from a stop on, every moment of the run counts
+// against the stop's grace but the run's own work, which is named by an
+// OwnWork scope (drawing its pages, encoding a PNG, writing its files);
+// within that work, a WaitOnOthers scope counts again. The run's own waits
+// give up when the grace is spent; a watchdog thread, started with the
+// run and needing no timer or signal of the kernel's, ends the run as a
+// second stop would a little after that, whatever the run waits in and
+// whatever signal mask and limits it was started with. An ending at once
+// is bounded by the watchdog too: should its line or its clean-up wait,
+// the process dies by the signal all the same. A process the run forks
+// takes the default handling of every signal and dies with the run.
 #pragma once
 
 #include <signal.h>
@@ -26,9 +35,9 @@ namespace rt {
 // How long, from a stop, the run still waits on others, in all.
 constexpr int kStopGraceMs = 500;
 
-// Installs the program's signal handling; signals ignored when the program
-// started stay ignored. SIGPIPE and SIGXFSZ are ignored: the write they
-// stand for fails and is reported.
+// Installs the program's signal handling and starts the watchdog; signals
+// ignored when the program started stay ignored. SIGPIPE and SIGXFSZ are
+// ignored: the write they stand for fails and is reported.
 void catchEndings();
 // The stop signal asked for, or 0.
 int stopAsked();
@@ -46,16 +55,31 @@ int finalStop();
 // "SIGTERM", ...
 std::string signalName(int sig);
 
+// Work of the run's own (drawing, encoding, writing its files): time
+// spent within it does not count against a stop's grace. Scopes nest; the
+// innermost decides.
+class OwnWork {
+ public:
+  OwnWork();
+  ~OwnWork();
+  OwnWork(const OwnWork&) = delete;
+  OwnWork& operator=(const OwnWork&) = delete;
+
+ private:
+  bool counted_;
+};
+
 // A call that may wait on another process (a reader, the display server)
-// is made within one: once a stop is asked for, the time spent within
-// them counts against the stop's grace, and the backstop ends the run
-// should they go on past it. They nest.
+// within the run's own work: the time spent in it counts again.
 class WaitOnOthers {
  public:
   WaitOnOthers();
   ~WaitOnOthers();
   WaitOnOthers(const WaitOnOthers&) = delete;
   WaitOnOthers& operator=(const WaitOnOthers&) = delete;
+
+ private:
+  bool counted_;
 };
 
 // Holds the signals that end a run for the life of the object, so that a

@@ -207,7 +207,10 @@ bool OutputFile::write(const char* data, size_t size) {
 
 bool OutputFile::flush() {
   std::string pending = std::exchange(buffer_, {});
-  if (plan_ != Plan::kInPlace) return writeAll(file_.get(), pending.data(), pending.size()) || failWithErrno();
+  if (plan_ != Plan::kInPlace) {
+    OwnWork writing;
+    return writeAll(file_.get(), pending.data(), pending.size()) || failWithErrno();
+  }
   // A reader that takes nothing holds the run only until a stop, and then
   // only for the stop's grace.
   switch (stream_.put(pending.data(), pending.size())) {
@@ -253,6 +256,7 @@ bool OutputFile::commit() {
   if (open_ && plan_ == Plan::kInPlace) {
     if (!stream_.close() && !failed()) failWithErrno();
   } else if (open_ && !failed()) {
+    OwnWork writing;
     // On the disk before it has its name, so a power cut cannot leave a
     // named file that is not whole.
     if (uninterrupted([&] { return fdatasync(file_.get()); }) != 0) failWithErrno();

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "runtime/display.h"
+#include "runtime/endings.h"
 #include "runtime/fonts.h"
 #include "runtime/messages.h"
 #include "runtime/output.h"
@@ -136,8 +137,11 @@ Runtime::Runtime(const Options& options) : options_(options) {
     w = std::max(w, kLayoutWidth);
     h = std::max(h, kLayoutHeight);
   }
-  fonts_ = std::make_unique<Fonts>();
-  init(w, h);
+  {
+    OwnWork loading;
+    fonts_ = std::make_unique<Fonts>();
+    init(w, h);
+  }
   // The files are made only now that the run can start, the shots' folder
   // first: the other outputs may go into it. A run that cannot begin takes
   // back the folders it made.
@@ -461,6 +465,9 @@ void Runtime::present() {
 }
 
 std::string Runtime::INKEY(std::source_location where) {
+  // The run's drawing is its own work; the key wait and the present wait
+  // on the display server and on the user.
+  WaitOnOthers waiting;
   if (keyWaitHook_) keyWaitHook_();
   // A step boundary: the program's own arithmetic is checked first; what
   // the window system leaves in the flags is not the program's.
@@ -477,6 +484,7 @@ std::string Runtime::INKEY(std::source_location where) {
   if (!options_.shots.empty()) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
+    OwnWork shooting;
     OutputFile shot;
     if (!(shot.open(*shots_, name) && writePng(shot)) && shotFailures_++ == 0)
       shotError_ = std::string(name) + ": " + shot.error();
@@ -485,6 +493,7 @@ std::string Runtime::INKEY(std::source_location where) {
 }
 
 void Runtime::holdUntilClosed() {
+  WaitOnOthers waiting;
   present();
   display_->holdUntilClosed(surface_);
   throw ProgramEnd{3};
@@ -529,6 +538,7 @@ bool Runtime::writePng(const std::string& path, std::string* error) const {
 }
 
 bool Runtime::writePng(OutputFile& out) const {
+  OwnWork encoding;
   cairo_surface_flush(surface_);
   auto put = [](void* file, const unsigned char* data, unsigned int size) {
     return static_cast<OutputFile*>(file)->write(reinterpret_cast<const char*>(data), size)
@@ -553,10 +563,12 @@ bool Runtime::finish() {
     ok = false;
     ++failedOutputs_;
   };
-  if (png_ && !writePng(*png_)) report("--png", shown(options_.png), png_->error());
-  png_.reset();
+  // The trace first: it is written already, and a second stop while a
+  // large page is encoded does not take it with the page.
   if (trace_ && !trace_->commit()) report("--trace", shown(options_.trace), trace_->error());
   trace_.reset();
+  if (png_ && !writePng(*png_)) report("--png", shown(options_.png), png_->error());
+  png_.reset();
   if (shotFailures_ > 0)
     report("--shots", std::to_string(shotFailures_) + " of " + std::to_string(shotCount_) +
                           " shots in " + shown(options_.shots),

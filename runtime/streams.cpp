@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -29,8 +31,11 @@ void takeStandardStreams() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
     closedStandard[fd] = true;
-    // The lowest free number: this one, the lower ones being open.
+    // The lowest free number: this one, the lower ones being open. Where
+    // there is no /dev/null (a bare /dev), a descriptor that reads and
+    // writes nothing holds the number all the same.
     int null = open("/dev/null", (fd == 0 ? O_RDONLY : O_WRONLY) | O_NOCTTY);
+    if (null < 0) null = open("/", O_PATH | O_DIRECTORY);
     if (null >= 0 && null != fd) {
       dup2(null, fd);
       ::close(null);
@@ -53,16 +58,41 @@ mode_t StreamWriter::know(int fd) {
   return st.st_mode;
 }
 
+namespace {
+
+// Whether opening `fd` anew by its name in /proc reaches what it writes
+// to: a pipe or a FIFO, or a terminal's slave side. The master side of a
+// pseudo-terminal would open a new terminal; another device may be
+// anything.
+bool opensAsItself(int fd, mode_t mode) {
+  if (S_ISFIFO(mode)) return true;
+  unsigned pty;
+  return S_ISCHR(mode) && isatty(fd) && ioctl(fd, TIOCGPTN, &pty) != 0;
+}
+
+bool sameObject(int a, int b) {
+  struct stat sa, sb;
+  return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino &&
+         sa.st_rdev == sb.st_rdev && (sa.st_mode & S_IFMT) == (sb.st_mode & S_IFMT);
+}
+
+}  // namespace
+
 StreamWriter::StreamWriter(int fd) {
   mode_t mode = know(fd);
   if (mode == 0) return;
-  // A pipe, a FIFO or a terminal through a description of the run's own,
-  // opened anew with O_NONBLOCK, so that a write never waits in the call
-  // even when another writer takes the room found; where none can be had,
-  // and for a file or a socket, the stream itself.
-  if (S_ISFIFO(mode) || S_ISCHR(mode)) {
+  // A pipe, a FIFO or a terminal's slave side through a description of the
+  // run's own, opened anew with O_NONBLOCK, so that a write never waits in
+  // the call even when another writer takes the room found, once it is
+  // sure to be the same; else the stream itself, whose writes the stop's
+  // bound covers all the same.
+  if (opensAsItself(fd, mode)) {
     std::string self = "/proc/self/fd/" + std::to_string(fd);
     fd_ = ::open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd_ >= 0 && !sameObject(fd_, fd)) {
+      ::close(fd_);
+      fd_ = -1;
+    }
   }
   if (fd_ < 0) fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 3);
 }
@@ -107,8 +137,13 @@ StreamWriter::Put StreamWriter::put(const char* data, size_t size) {
   for (size_t done = 0; done < size;) {
     Room room = waitForRoom(fd_);
     if (room != Room::kReady) return room == Room::kStopped ? Put::kStopped : Put::kFailed;
-    // No more than a pipe takes at once once it has room.
+    // No more than a pipe takes at once once it has room, cut after a
+    // line's end where there is one, so that a line that fits goes in one
+    // write that no other writer of the pipe comes into.
     size_t piece = std::min<size_t>(size - done, PIPE_BUF);
+    if (piece < size - done)
+      if (const void* end = memrchr(data + done, '\n', piece))
+        piece = static_cast<size_t>(static_cast<const char*>(end) - (data + done)) + 1;
     ssize_t n = socket_ ? send(fd_, data + done, piece, MSG_DONTWAIT | MSG_NOSIGNAL)
                         : ::write(fd_, data + done, piece);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -161,6 +196,7 @@ Room waitForRoom(int fd) {
     pollfd p{fd, POLLOUT, 0};
     int n = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, kSliceMs)));
     if (n < 0 && errno == EINTR) continue;
+    if (n > 0 && (p.revents & POLLNVAL)) errno = EBADF;
     if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
     // An error or a reader gone is for the write to tell.
     if (n > 0) return Room::kReady;

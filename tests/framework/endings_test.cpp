@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,6 +71,18 @@ void fillFifo(const fs::path& path) {
   while (write(filler, block, sizeof block) > 0) {
   }
   close(filler);
+}
+
+// Whether the FIFO read by `reader` is full: it takes no write, however
+// small. (What it holds then depends on the writes' sizes: the run writes
+// a trace in pieces that end on a line's end.)
+bool pipeFull(int reader) {
+  int writer = open(("/proc/self/fd/" + std::to_string(reader)).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (writer < 0) return false;
+  pollfd p{writer, POLLOUT, 0};
+  bool full = poll(&p, 1, 0) == 0;
+  close(writer);
+  return full;
 }
 
 // A folder of this test's own, removed afterwards (also when it holds
@@ -131,9 +144,12 @@ struct Spawn {
   std::vector<std::string> env;   // added to this process's own
   fs::path err, out = "/dev/null", cwd;
   int outPipe = -1;  // a pipe's writing end to give as the standard output instead of `out`
+  int errPipe = -1;  // likewise for the standard error instead of `err`
   bool ownGroup = false;  // leads a process group of its own, as a shell's job
   bool asNobody = false;
   std::vector<int> closed;  // descriptors the program starts without, as a caller may close them
+  std::vector<int> blocked;  // signals held when it starts, as a job runner may hold them
+  bool noQueuedSignals = false;  // no signal may be queued for it (RLIMIT_SIGPENDING of 0)
 };
 
 pid_t start(const Spawn& s) {
@@ -155,13 +171,15 @@ pid_t start(const Spawn& s) {
   struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
   for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
-  sigset_t empty;
-  sigemptyset(&empty);
-  sigprocmask(SIG_SETMASK, &empty, nullptr);
+  sigset_t held;
+  sigemptyset(&held);
+  for (int sig : s.blocked) sigaddset(&held, sig);
+  sigprocmask(SIG_SETMASK, &held, nullptr);
+  if (s.noQueuedSignals) setrlimit(RLIMIT_SIGPENDING, &none);
   if (s.ownGroup) setpgid(0, 0);
   int in = open("/dev/null", O_RDONLY), out = open(s.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
       err = open(s.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  dup2(in, 0), dup2(s.outPipe >= 0 ? s.outPipe : out, 1), dup2(err, 2);
+  dup2(in, 0), dup2(s.outPipe >= 0 ? s.outPipe : out, 1), dup2(s.errPipe >= 0 ? s.errPipe : err, 2);
   for (int fd : s.closed) close(fd);
   if (!s.cwd.empty() && chdir(s.cwd.c_str()) != 0) _exit(126);
   if (s.asNobody && (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0)) _exit(126);
@@ -265,13 +283,40 @@ void destroyWindows(const std::string& display) {
 }
 
 
+// A signal sent to a run: after a wait from the one before (which the run
+// has taken by then), or once the trace is in place; by the test or by
+// another process.
+struct Sent {
+  Clock::duration wait;
+  int sig;
+  bool byOther = false;
+  bool onceTraced = false;
+};
+
+// Whether the process `pid` has taken `sig`: it waits for none.
+bool taken(pid_t pid, int sig) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0)
+      if ((std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1) return false;
+  return true;
+}
+
+// Sends `sig` to `pid` from a process of its own, and waits for it.
+void killFromOther(pid_t pid, int sig) {
+  pid_t other = fork();
+  if (other == 0) _exit(kill(pid, sig) == 0 ? 0 : 1);
+  int rc = 0;
+  waitpid(other, &rc, 0);
+}
+
 TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
   enum State { kWhole, kAsBefore };
   struct Case {
     const char* name;
     std::vector<std::string> options;  // besides --trace, --png and the keys
     bool shots;                        // the run is under way once its third shot is there
-    std::vector<std::pair<Clock::duration, int>> signals;  // each after a wait
+    std::vector<Sent> signals;  // each after a wait
     int ending;
     std::vector<std::string> says;
     State png, trace;
@@ -294,8 +339,17 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       // meanwhile is still a stop, and a second one ends the run at once.
       {"stop while the page is written", {"--size", "12000x12000", "--keys", "1"}, false,
        {{900ms, SIGTERM}}, -SIGTERM, {"stopped by SIGTERM; " + hold}, kWhole, kWhole},
-      {"second stop", {"--size", "12000x12000", "--keys", "1"}, false, {{300ms, SIGTERM}, {400ms, SIGTERM}},
-       -SIGTERM, {"stopped again by SIGTERM, at once; " + left}, kAsBefore, kAsBefore},
+      // The trace is in place by then: it goes first.
+      {"second stop", {"--size", "12000x12000", "--keys", "1"}, false, {{300ms, SIGTERM}, {400ms, SIGTERM, false, true}},
+       -SIGTERM, {"stopped again by SIGTERM, at once; left as they were before the run: --png"}, kAsBefore, kWhole},
+      // `timeout` sends its stop to the run and then to its process group,
+      // the run again: the same stop from the same sender a moment later
+      // is one stop. From another sender it is a second stop.
+      {"the same stop again from its sender", {"--size", "12000x12000", "--keys", "1"}, false,
+       {{300ms, SIGTERM}, {0ms, SIGTERM}}, -SIGTERM, {"stopped by SIGTERM; " + hold}, kWhole, kWhole},
+      {"the same stop from another sender", {"--size", "12000x12000", "--keys", "1"}, false,
+       {{300ms, SIGTERM}, {0ms, SIGTERM, true, true}}, -SIGTERM,
+       {"stopped again by SIGTERM, at once; left as they were before the run: --png"}, kAsBefore, kWhole},
       // The line comes after the outputs are handled and says what became
       // of them.
       {"stop with an output that fails", {"--png", "/dev/full"}, true, {{0ms, SIGTERM}}, -SIGTERM,
@@ -349,17 +403,30 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     bool secondThread = c.at == "thread";
     pid_t second = secondThread ? threadNamed(pid, "second") : 0;
     ASSERT_EQ(second > 0, secondThread);
-    for (auto [wait, sig] : c.signals) {
-      std::this_thread::sleep_for(wait);
-      if (secondThread) syscall(SYS_tgkill, pid, second, sig);
-      else kill(pid, sig);
+    for (const Sent& sent : c.signals) {
+      std::this_thread::sleep_for(sent.wait);
+      if (sent.onceTraced) {
+        ASSERT_TRUE(until([&] { return fs::exists(trace); }, pid));
+      }
+      if (secondThread) syscall(SYS_tgkill, pid, second, sent.sig);
+      else if (sent.byOther) killFromOther(pid, sent.sig);
+      else kill(pid, sent.sig);
+      if (&sent != &c.signals.back()) {
+        ASSERT_TRUE(until([&] { return taken(pid, sent.sig); }, pid));
+      }
     }
     EXPECT_EQ(ending(pid), c.ending);
     EXPECT_EQ(linesOf(slurp(err)), c.says);
-    if (c.png == kWhole) expectWholePng(png);
-    else EXPECT_EQ(slurp(png), "before");
-    if (c.trace == kWhole) expectWholeTrace(trace);
-    else EXPECT_FALSE(fs::exists(trace));
+    if (c.png == kWhole) {
+      expectWholePng(png);
+    } else {
+      EXPECT_EQ(slurp(png), "before");
+    }
+    if (c.trace == kWhole) {
+      expectWholeTrace(trace);
+    } else {
+      EXPECT_FALSE(fs::exists(trace));
+    }
     expectOnlyWholeOutputs(f);
   }
 }
@@ -684,33 +751,39 @@ TEST(Endings, AnEndingAtOnceNamesExactlyTheOutputsLeftAsTheyWere) {
                      {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload, "LESSON_SIGNAL_AT=" + at},
                      f.dir.parent_path() / ("named_err_" + std::to_string(getpid()))});
     EXPECT_EQ(o.ending, -SIGUSR1);
-    EXPECT_EQ(o.says, std::vector<std::string>{"ended at once by SIGUSR1; left as they were before the run: --trace"});
-    expectWholePng(png);
-    EXPECT_FALSE(fs::exists(trace));
-    EXPECT_EQ(f.entries(), std::set<std::string>{"p.png"});
+    // The trace is put in place first.
+    EXPECT_EQ(o.says, std::vector<std::string>{"ended at once by SIGUSR1; left as they were before the run: --png"});
+    expectWholeTrace(trace);
+    if (c.replaces) {
+      EXPECT_EQ(slurp(png), "before");
+    }
+    std::set<std::string> left = {"t.jsonl"};
+    if (c.replaces) left.insert("p.png");
+    EXPECT_EQ(f.entries(), left);
     fs::remove(f.dir.parent_path() / ("named_err_" + std::to_string(getpid())));
   }
-  // --png cannot be made; the run then waits to write its trace into a
-  // FIFO whose reader takes nothing, and is ended there.
+  // --trace cannot be written (a file larger than the run may write);
+  // the run then waits to write its page into a FIFO whose reader takes
+  // nothing, and is ended there.
   Folder f("failed_named");
-  fs::path png = f.dir / "p.png", fifo = f.dir / "fifo", err = f.dir / "err";
-  put(png, "before");
+  fs::path trace = f.dir / "t.jsonl", fifo = f.dir / "fifo", err = f.dir / "err";
+  put(trace, "before");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(reader, 0);
-  ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);  // less than the trace
-  pid_t pid = start({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", fifo.string()},
-                     {"LD_PRELOAD=" + std::string(FAILING_COMPRESSOR), kNoLeaks + ":verify_asan_link_order=0"},
+  ASSERT_GT(fcntl(reader, F_SETPIPE_SZ, 4096), 0);  // less than the page
+  pid_t pid = start({{"/usr/bin/prlimit", "--fsize=1000", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless",
+                      "--keys", "1 Enter", "--png", fifo.string(), "--trace", trace.string()},
+                     {kNoLeaks},
                      err});
-  ASSERT_TRUE(until([&] { return !slurp(err).empty(); }, pid)) << "--png did not fail";
-  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(until([&] { return !slurp(err).empty(); }, pid)) << "--trace did not fail";
   kill(pid, SIGUSR1);
   EXPECT_EQ(ending(pid), -SIGUSR1);
   close(reader);
   EXPECT_EQ(linesOf(slurp(err)),
-            (std::vector<std::string>{"--png: cannot write " + png.string() + ": there was not enough memory to make the PNG",
-                                      "ended at once by SIGUSR1; left as they were before the run: --png"}));
-  EXPECT_EQ(slurp(png), "before");
+            (std::vector<std::string>{"--trace: cannot write " + trace.string() + ": File too large",
+                                      "ended at once by SIGUSR1; left as they were before the run: --trace"}));
+  EXPECT_EQ(slurp(trace), "before");
 }
 
 // A FIFO that nobody opens, or whose reader never reads, holds the run
@@ -773,8 +846,7 @@ TEST(Endings, AStopEndsARunBlockedOnAFifoAtOnce) {
       ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
       if (c.reader) {
         // Blocked: the FIFO is full and the run has more to write.
-        int pending = 0;
-        ASSERT_TRUE(until([&] { return ioctl(reader, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+        ASSERT_TRUE(until([&] { return pipeFull(reader); }, pid));
       } else {
         ASSERT_TRUE(until([&] { return !slurp(f.dir / "err").empty(); }, pid)) << "the wait was not said";
       }
@@ -880,9 +952,8 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
         std::this_thread::sleep_for(400ms);
       }
     });
-    int pending = 0;
     if (c.slowReader) ASSERT_TRUE(until([&] { return read.load(); }, pid));
-    else ASSERT_TRUE(until([&] { return ioctl(held, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+    else ASSERT_TRUE(until([&] { return pipeFull(held); }, pid));
     std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(alive(pid)) << "the run was not held";
     for (size_t i = 0; i < c.signals.size(); ++i) {
@@ -1017,6 +1088,125 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
   }
 }
 
+// Whatever a stopped run waits in, and whatever signal mask and limits it
+// was started with, it ends within moments of the stop's grace, as at a
+// second stop: a display server that froze while the window is made or
+// during the run, the message box of a run that could not start (a
+// process of its own, which goes with the run and ends by a stop of its
+// own), a file system that hangs when an ending at once removes the
+// temporary files.
+TEST(Endings, AStopIsBoundedWhateverTheRunWaitsIn) {
+  enum Where { kFrozenAtStart, kFrozenInRun, kMessageBox, kMessageBoxStopped, kHungRemoval };
+  struct Case {
+    const char* name;
+    Where where;
+    std::vector<std::string> says;  // the lines; the last one may go on past what is given
+    std::vector<int> blocked = {};  // held when the run starts
+    bool noQueuedSignals = false;
+  };
+  const std::string stillWaiting = "stopped by SIGTERM; still waiting after 500 ms, so ended at once";
+  const std::string bothLeft = "; left as they were before the run: --trace, --png";
+  const std::string noPage =
+      "cannot start: a page of 16384x16384 needs 1024 MiB of memory, which could not be had (out of memory)";
+  const Case cases[] = {
+      {"a display server frozen while the window is made", kFrozenAtStart, {stillWaiting + bothLeft}},
+      {"a display server frozen while the window is made, no signal may be queued", kFrozenAtStart,
+       {stillWaiting + bothLeft}, {}, true},
+      {"a display server frozen during the run, SIGALRM held", kFrozenInRun, {stillWaiting}, {SIGALRM}},
+      {"the message box of a run that cannot start", kMessageBox, {noPage, stillWaiting}},
+      {"the message box's process stopped", kMessageBoxStopped, {noPage}},
+      {"a file system that hangs when a temporary file is removed", kHungRemoval,
+       {"ended at once by SIGUSR1" + bothLeft}},
+  };
+  const std::string bin = std::string(LESSON_BIN_DIR) + "/kelvaro";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool messageBox = c.where == kMessageBox || c.where == kMessageBoxStopped;
+    if (messageBox && LESSON_SANITIZED) {
+      std::printf("[ skipped  ] %s: an address-space limit in a sanitizer build\n", c.name);
+      continue;
+    }
+    std::unique_ptr<VirtualDisplay> display;
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0"};
+    if (c.where != kHungRemoval) {
+      if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb";
+      display = std::make_unique<VirtualDisplay>(1500, 800);
+      ASSERT_TRUE(display->ok());
+      env.push_back("DISPLAY=" + display->name());
+    }
+    // The server goes on again before it is ended.
+    struct Thaw {
+      pid_t server = 0;
+      ~Thaw() {
+        if (server > 0) kill(server, SIGCONT);
+      }
+    } thaw;
+    Folder f("bounded");
+    fs::path trace = f.dir / "t.jsonl", png = f.dir / "p.png", shots = f.dir / "shots";
+    Spawn s({bin, "--trace", trace.string(), "--png", png.string()}, env, f.dir / "err");
+    s.blocked = c.blocked;
+    s.noQueuedSignals = c.noQueuedSignals;
+    if (c.where == kFrozenAtStart) {
+      thaw.server = display->pid();
+      kill(thaw.server, SIGSTOP);
+    } else if (messageBox) {
+      s.args = {"/usr/bin/prlimit", "--as=900000000", bin, "--size", "16384x16384"};
+    } else {
+      s.args.insert(s.args.end(), {"--keys", longScript(), "--shots", shots.string()});
+      if (c.where == kHungRemoval) {
+        s.args.push_back("--headless");
+        s.env.push_back("LD_PRELOAD=" + std::string(NO_UNNAMED_FILES) + ":" + HUNG_REMOVAL);
+      }
+    }
+    pid_t pid = start(s);
+    ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
+    pid_t box = 0;
+    if (messageBox) {
+      // The message box is a process of the run's own, forked, that shows
+      // a window (a library may start other programs, such as a message
+      // bus, which are the run's too until they start).
+      ASSERT_TRUE(until([&] { return windowCount(display->name()) > 0; }, pid));
+      ASSERT_TRUE(until([&] {
+        std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+        for (pid_t child; children >> child;)
+          if (slurp("/proc/" + std::to_string(child) + "/comm") == "kelvaro\n") box = child;
+        return box > 0;
+      }, pid));
+    } else if (c.where != kFrozenAtStart) {
+      ASSERT_TRUE(until([&] { return fs::exists(shots / "shot-0003.png"); }, pid));
+    }
+    if (c.where == kFrozenInRun) {
+      thaw.server = display->pid();
+      kill(thaw.server, SIGSTOP);
+    }
+    if (c.where == kMessageBoxStopped) kill(box, SIGTERM);
+    else kill(pid, c.where == kHungRemoval ? SIGUSR1 : SIGTERM);
+    int expected = c.where == kMessageBoxStopped ? 1 : c.where == kHungRemoval ? -SIGUSR1 : -SIGTERM;
+    EXPECT_EQ(ending(pid, 3s), expected);
+    std::vector<std::string> said = linesOf(slurp(f.dir / "err"));
+    ASSERT_EQ(said.size(), c.says.size()) << slurp(f.dir / "err");
+    for (size_t i = 0; i < said.size(); ++i) EXPECT_EQ(said[i].rfind(c.says[i], 0), 0u) << said[i];
+    if (box > 0) {
+      // Gone with the run, or left to be collected.
+      auto ended = [&] {
+        std::ifstream stat("/proc/" + std::to_string(box) + "/stat");
+        std::string pidText, name, state;
+        return !(stat >> pidText >> name >> state) || state == "Z";
+      };
+      auto until = Clock::now() + 3s;
+      while (!ended() && Clock::now() < until) std::this_thread::sleep_for(5ms);
+      EXPECT_TRUE(ended()) << "the message box outlived the run";
+    }
+    // What an ending at once leaves: the files as before, or whole; where
+    // the file system hung, the temporary files too.
+    for (const std::string& e : f.entries()) {
+      std::string name = fs::path(e).filename().string();
+      if (c.where == kHungRemoval && name.rfind(".out-", 0) == 0) continue;
+      EXPECT_NE(name[0], '.') << e;
+    }
+  }
+}
+
 // A trace on the standard error, a file, shares it with the messages: a
 // message comes between two whole lines of the trace, whichever of the
 // trace's writes it meets, never inside a line.
@@ -1057,6 +1247,87 @@ std::vector<pid_t> groupMembers(pid_t group, const std::string& name) {
     if (pgrp == group && stat.substr(open + 1, close - open - 1) == name) out.push_back(std::stoi(id));
   }
   return out;
+}
+
+// What the run writes to a stream reaches the stream's reader: on the
+// master side of a pseudo-terminal (which, opened anew, would be a new
+// terminal), the trace and the messages; on a pipe that two runs share,
+// every line whole, never cut by the other run's.
+TEST(Endings, AStreamIsWrittenWhereItLeads) {
+  const std::string message = "unknown option \"--bogus\"";
+  for (bool onError : {false, true}) {
+    SCOPED_TRACE(onError ? "messages on a terminal's master side" : "a trace on a terminal's master side");
+    Folder f("master_side");
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(slave, 0);
+    termios raw{};
+    ASSERT_EQ(tcgetattr(slave, &raw), 0);
+    cfmakeraw(&raw);
+    ASSERT_EQ(tcsetattr(slave, TCSANOW, &raw), 0);
+    Spawn s({"kelvaro", "--headless", "--keys", "1 Enter Space Esc"}, {kNoLeaks}, f.dir / "err");
+    if (onError) {
+      s.args.push_back("--bogus");
+      s.errPipe = master;
+    } else {
+      s.args.insert(s.args.end(), {"--trace", "/dev/stdout"});
+      s.outPipe = master;
+    }
+    pid_t pid = start(s);
+    close(master);
+    // What reaches the slave side, read until the run has ended and
+    // nothing more comes.
+    std::string got;
+    char buf[4096];
+    auto giveUp = Clock::now() + 60s;
+    for (bool ended = false; Clock::now() < giveUp;) {
+      pollfd p{slave, POLLIN, 0};
+      if (poll(&p, 1, ended ? 200 : 20) == 1) {
+        ssize_t n = read(slave, buf, sizeof buf);
+        if (n <= 0) break;
+        got.append(buf, static_cast<size_t>(n));
+      } else if (ended) {
+        break;
+      } else {
+        ended = !alive(pid);
+      }
+    }
+    close(slave);
+    EXPECT_EQ(ending(pid), onError ? 2 : 0);
+    ASSERT_FALSE(got.empty()) << "nothing reached the terminal";
+    if (onError) {
+      EXPECT_EQ(got.rfind(message, 0), 0u) << got;
+    } else {
+      EXPECT_EQ(got.back(), '\n');
+      for (const std::string& line : linesOf(got))
+        ASSERT_TRUE(line.rfind("{\"op\":\"", 0) == 0 && line.back() == '}') << line;
+    }
+  }
+  // Two runs write their traces into one pipe.
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  Folder f("shared_pipe");
+  std::vector<pid_t> runs;
+  for (const char* program : {"kelvaro", "sindrel"}) {
+    Spawn s({program, "--headless", "--keys", longScript(), "--trace", "/dev/stdout"}, {kNoLeaks},
+            f.dir / (std::string(program) + ".err"));
+    s.outPipe = ends[1];
+    runs.push_back(start(s));
+  }
+  close(ends[1]);
+  std::string got;
+  char buf[65536];
+  for (ssize_t n; (n = read(ends[0], buf, sizeof buf)) > 0;) got.append(buf, static_cast<size_t>(n));
+  close(ends[0]);
+  for (pid_t pid : runs) EXPECT_EQ(ending(pid), 0);
+  std::vector<std::string> lines = linesOf(got);
+  ASSERT_GT(lines.size(), 10000u);
+  for (const std::string& line : lines)
+    ASSERT_TRUE(line.rfind("{\"op\":\"", 0) == 0 && line.back() == '}' && line.find("{\"op\":\"", 1) == std::string::npos)
+        << line;
 }
 
 // Ctrl-C at a terminal reaches the whole job: the shell running a loop of
@@ -1512,6 +1783,7 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
     int ending;
     std::vector<std::string> says;  // each the start of a line
     bool errClosed = false;         // the run starts without a standard error
+    bool noDevNull = false;         // nor a /dev/null to hold its number with
   };
   const std::string hold = "; the outputs hold the run as it stood";
   const Case cases[] = {
@@ -1530,6 +1802,7 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       // error: the line of the output that fails must not go into it.
       {"stop with the standard error closed and an output that fails", kSignal, SIGTERM, "/dev/full", -SIGTERM, {},
        true},
+      {"stop with the standard error closed and no /dev/null", kSignal, SIGTERM, "", -SIGTERM, {}, true, true},
       // What the run waits for on the display (its window closed) does
       // not come; the outputs may or may not be in place by then.
       {"a stop with the display server frozen", kStopWithServerFrozen, SIGTERM, "", -SIGTERM,
@@ -1552,10 +1825,28 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
              "--shots", shots.string()},
             {"DISPLAY=" + display.name(), kNoLeaks}, err);
     if (c.errClosed) s.closed = {2};
+    if (c.noDevNull) {
+      if (LESSON_SANITIZED || std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /dev' >/dev/null 2>&1") != 0) {
+        std::printf("[ skipped  ] %s: cannot mount over /dev here\n", c.name);
+        continue;
+      }
+      s.args[0] = std::string(LESSON_BIN_DIR) + "/kelvaro";
+      s.args.insert(s.args.begin(), {"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+                                     "mount -t tmpfs none /dev && exec \"$0\" \"$@\""});
+    }
     pid_t pid = start(s);
     ASSERT_GT(pid, 0);
     // Both keys taken: the window is up and waits for the next.
     ASSERT_TRUE(until([&] { return fs::exists(shots / "shot-0002.png"); }, pid));
+    if (c.errClosed) {
+      // The number is held for the standard error by a descriptor that
+      // writes nowhere (/dev/null, or where there is none the root folder,
+      // opened only to hold it): no descriptor of the run's own, such as
+      // its display's connection or an output's folder, takes it.
+      char target[256] = {};
+      ASSERT_GT(readlink(("/proc/" + std::to_string(pid) + "/fd/2").c_str(), target, sizeof target - 1), 0);
+      EXPECT_EQ(std::string(target), c.noDevNull ? "/" : "/dev/null");
+    }
     std::this_thread::sleep_for(300ms);
     if (c.how == kEndServer) {
       kill(display.pid(), SIGKILL);
@@ -1638,8 +1929,7 @@ TEST(Endings, AReaderThatLeavesIsAFailedOutputAndTheOthersAreWritten) {
                      {kNoLeaks},
                      err});
   // The run has filled the FIFO and has more to write.
-  int pending = 0;
-  ASSERT_TRUE(until([&] { return ioctl(reader, FIONREAD, &pending) == 0 && pending >= 65536; }, pid));
+  ASSERT_TRUE(until([&] { return pipeFull(reader); }, pid));
   close(reader);
   EXPECT_EQ(ending(pid), rt::kOutputFailed);
   EXPECT_EQ(linesOf(slurp(err)), std::vector<std::string>{"--trace: cannot write " + fifo.string() + ": Broken pipe"});
