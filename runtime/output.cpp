@@ -183,14 +183,17 @@ bool OutputFile::openFile(const OutputTarget& t) {
   bool replacing = plan_ == Plan::kReplacing &&
                    fstatat(folder, name_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
   plan_ = replacing ? Plan::kReplacing : Plan::kNew;
-  file_.reset(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  // A replacement lets no one in but the program until it has what the
+  // old file allowed; a named temporary could be opened meanwhile.
+  mode_t made = replacing ? 0600 : 0666;
+  file_.reset(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, made));
   struct stat unnamed, reached;
   if (file_.get() >= 0 && !(fstat(file_.get(), &unnamed) == 0 && stat(viaProc(file_.get()).c_str(), &reached) == 0 &&
                             reached.st_ino == unnamed.st_ino && reached.st_dev == unnamed.st_dev))
     file_.reset();
   if (file_.get() < 0 &&
       !nameTemporarily([&](const std::string& name) {
-        file_.reset(openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        file_.reset(openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, made));
         return file_.get() >= 0;
       }))
     return failWithErrno();

@@ -30,10 +30,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "runtime/endings.h"
 #include "runtime/runtime.h"
+#include "tests/access_lists.h"
 #include "tools/virtual_display.h"
 
 // Last: the X headers define macros (None, Bool) that clash with the others.
@@ -147,6 +149,7 @@ struct Spawn {
   int errPipe = -1;  // likewise for the standard error instead of `err`
   bool ownGroup = false;  // leads a process group of its own, as a shell's job
   bool asNobody = false;
+  std::vector<gid_t> groups;  // the groups it is in as nobody, beside nobody's own
   std::vector<int> closed;  // descriptors the program starts without, as a caller may close them
   std::vector<int> blocked;  // signals held when it starts, as a job runner may hold them
   bool noQueuedSignals = false;  // no signal may be queued for it (RLIMIT_SIGPENDING of 0)
@@ -182,7 +185,8 @@ pid_t start(const Spawn& s) {
   dup2(in, 0), dup2(s.outPipe >= 0 ? s.outPipe : out, 1), dup2(s.errPipe >= 0 ? s.errPipe : err, 2);
   for (int fd : s.closed) close(fd);
   if (!s.cwd.empty() && chdir(s.cwd.c_str()) != 0) _exit(126);
-  if (s.asNobody && (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0)) _exit(126);
+  if (s.asNobody && (setgroups(s.groups.size(), s.groups.data()) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0))
+    _exit(126);
   execve(argv[0], argv.data(), envp.data());
   _exit(127);
 }
@@ -1662,6 +1666,159 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
                                    "shared/theirs.png", "shared/own.png", "shared/fifo.png", "shared/held.png",
                                    "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png", "kept/owners.png",
                                    "their-shared", "their-shared/owners.png", "their-kept", "their-kept/own.png"}));
+}
+
+// A file the run replaces lets no one read or write it who could not
+// before: what the old file allowed is carried over where the run may set
+// it, and narrowed where it may not, never widened.
+TEST(Endings, AReplacedFileLetsInNoOneWhoWasNotInBefore) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to make files of other users and groups";
+  using namespace access_lists;
+  constexpr gid_t kTheirs = 1234;  // a group nobody is in only where a case says so
+  const std::string openDefault = accessList(
+      {{kOwner, 7}, {kUser, 6, kNobody}, {kGroup, 7}, {kNamedGroup, 6, kTheirs}, {kMask, 7}, {kOther, 0}});
+  const std::string nobodyToo = accessList({{kOwner, 6}, {kUser, 6, kNobody}, {kGroup, 4}, {kMask, 6}, {kOther, 0}});
+  struct Case {
+    const char* name;
+    uid_t owner = 0;  // the old file's
+    gid_t group = 0;
+    mode_t mode;
+    std::string list = "";  // its access list
+    bool asNobody = false;
+    std::vector<gid_t> groups = {};
+    uid_t folderOwner = 0;  // the folder it is in
+    gid_t folderGroup = 0;
+    mode_t folderMode = 0755;
+    std::string folderDefault = "";  // the folder's default access list
+    std::string fault = "";          // what the attribute calls of the run meet
+    // What the new file has.
+    uid_t wantOwner = 0;
+    gid_t wantGroup = 0;
+    mode_t wantMode;
+    std::string wantList = "";
+  };
+  const Case cases[] = {
+      {.name = "nobody's own file, of a group it is in", .owner = kNobody, .group = kTheirs, .mode = 0640,
+       .asNobody = true, .groups = {kTheirs}, .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kTheirs,
+       .wantMode = 0640},
+      {.name = "nobody's own file, of a group it is not in", .owner = kNobody, .group = kTheirs, .mode = 0640,
+       .asNobody = true, .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0600},
+      {.name = "nobody's own file that the others may read more of than its group",
+       .owner = kNobody, .group = kTheirs, .mode = 0674, .asNobody = true, .folderOwner = kNobody,
+       .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0644},
+      {.name = "nobody's own file that shuts its group out", .owner = kNobody, .group = kTheirs, .mode = 0604,
+       .asNobody = true, .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0600},
+      {.name = "another user's file, by a member of its group, in a folder the group may write",
+       .group = kTheirs, .mode = 0660, .asNobody = true, .groups = {kTheirs}, .folderGroup = kTheirs,
+       .folderMode = 0770, .wantOwner = kNobody, .wantGroup = kTheirs, .wantMode = 0660},
+      {.name = "another user's file that all may write, of a group nobody is not in, in a folder all may write",
+       .group = kTheirs, .mode = 0662, .asNobody = true, .folderMode = 0777, .wantOwner = kNobody,
+       .wantGroup = kNogroup, .wantMode = 0622},
+      {.name = "root replaces a file of another user and group", .owner = kNobody, .group = kTheirs, .mode = 0640,
+       .wantOwner = kNobody, .wantGroup = kTheirs, .wantMode = 0640},
+      // Its group may read and run it, the others read and write it: each
+      // keeps only what the other had too.
+      {.name = "nobody's own file with an access list, of a group it is not in", .owner = kNobody,
+       .group = kTheirs, .mode = 0676,
+       .list = accessList({{kOwner, 6}, {kUser, 4, 0}, {kGroup, 5}, {kMask, 7}, {kOther, 6}}), .asNobody = true,
+       .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0674,
+       .wantList = accessList({{kOwner, 6}, {kUser, 4, 0}, {kGroup, 4}, {kMask, 7}, {kOther, 4}})},
+      {.name = "a folder's default access list does not open up a replaced 0600 file", .mode = 0600,
+       .folderDefault = openDefault, .wantMode = 0600},
+      {.name = "an access list that is refused", .mode = 0660, .list = nobodyToo, .fault = "list-refused",
+       .wantMode = 0640},
+      {.name = "an access list that is refused, in a folder with a default one", .mode = 0660, .list = nobodyToo,
+       .folderDefault = openDefault, .fault = "list-refused", .wantMode = 0640},
+      {.name = "an access list that shuts out a user whom the mode lets in, refused", .mode = 0644,
+       .list = accessList({{kOwner, 6}, {kUser, 0, kNobody}, {kGroup, 4}, {kMask, 4}, {kOther, 4}}),
+       .fault = "list-refused", .wantMode = 0600},
+      {.name = "an access list that cannot be read", .mode = 0664,
+       .list = accessList({{kOwner, 6}, {kUser, 6, kNobody}, {kGroup, 0}, {kMask, 6}, {kOther, 4}}),
+       .fault = "unreadable", .wantMode = 0600},
+  };
+  Folder f("replaced");
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::path dir = f.dir / std::to_string(++n), file = dir / "p.png", err = f.dir / "err";
+    fs::create_directories(dir);
+    ASSERT_EQ(chown(dir.c_str(), c.folderOwner, c.folderGroup), 0);
+    ASSERT_EQ(chmod(dir.c_str(), c.folderMode), 0);
+    put(file, "before");
+    ASSERT_EQ(chown(file.c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+    // The folder's default list after the old file is made, which it
+    // would otherwise give that file.
+    for (const auto& [at, key, list] : {std::tuple<fs::path, const char*, std::string>{file, kAccess, c.list},
+                                        {dir, kDefault, c.folderDefault}}) {
+      if (list.empty()) continue;
+      if (setxattr(at.c_str(), key, list.data(), list.size(), 0) != 0 && errno == ENOTSUP)
+        GTEST_SKIP() << "the file system keeps no access lists";
+      ASSERT_EQ(attribute(at, key), list) << key;
+    }
+    ASSERT_EQ(fs::status(file).permissions(), fs::perms(c.mode)) << "the list stands in the mode";
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0"};
+    if (!c.fault.empty()) env.insert(env.end(), {"LD_PRELOAD=" + std::string(ATTRIBUTE_FAULTS),
+                                                 "LESSON_ATTRIBUTE_FAULT=" + c.fault});
+    Spawn s({"kelvaro", "--headless", "--keys", "1", "--png", file.string()}, env, err);
+    s.asNobody = c.asNobody;
+    s.groups = c.groups;
+    Outcome o = run(s);
+    EXPECT_EQ(o.ending, 0);
+    EXPECT_EQ(o.says, std::vector<std::string>{});
+    expectWholePng(file);
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, c.wantOwner);
+    EXPECT_EQ(st.st_gid, c.wantGroup);
+    EXPECT_EQ(st.st_mode & 07777, c.wantMode) << std::oct << (st.st_mode & 07777);
+    EXPECT_EQ(attribute(file, kAccess), c.wantList);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "a file is left beside it";
+    fs::remove(err);
+  }
+}
+
+// Until a replacement has what the old file allowed, it lets no one in but
+// the program: also under a temporary name, which others can open, in a
+// folder whose default access list would let them in.
+TEST(Endings, AReplacementLetsNoOneInBeforeItHasTheOldFilesAccess) {
+  using namespace access_lists;
+  Folder f("replacing");
+  fs::path png = f.dir / "p.png", err = f.dir.parent_path() / ("replacing_err_" + std::to_string(getpid()));
+  put(png, "before");
+  ASSERT_EQ(chmod(png.c_str(), 0600), 0);
+  std::string open = accessList({{kOwner, 7}, {kUser, 6, kNobody}, {kGroup, 7}, {kMask, 7}, {kOther, 7}});
+  if (setxattr(f.dir.c_str(), kDefault, open.data(), open.size(), 0) != 0)
+    std::printf("[ skipped  ] a folder's default access list: %s\n", std::strerror(errno));
+  // Stopped as the temporary file is made, before it takes anything over.
+  pid_t pid = start({{"kelvaro", "--headless", "--keys", "1", "--png", png.string()},
+                     {kNoLeaks + ":verify_asan_link_order=0",
+                      "LD_PRELOAD=" + std::string(SIGNAL_AT) + ":" + NO_UNNAMED_FILES, "LESSON_SIGNAL_AT=temporary",
+                      "LESSON_SIGNAL=" + std::to_string(SIGSTOP)},
+                     err});
+  auto stopped = [&] {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+  };
+  bool held = until(stopped, pid);
+  EXPECT_TRUE(held) << "the run did not stop at its temporary file";
+  int temporaries = 0;
+  for (const auto& e : fs::directory_iterator(f.dir)) {
+    if (e.path().filename().string().rfind(".out-", 0) != 0) continue;
+    ++temporaries;
+    struct stat st;
+    ASSERT_EQ(stat(e.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << (st.st_mode & 07777) << " " << e.path();
+  }
+  EXPECT_EQ(temporaries, held ? 1 : 0);
+  kill(pid, SIGCONT);
+  EXPECT_EQ(ending(pid), 0);
+  EXPECT_EQ(linesOf(slurp(err)), std::vector<std::string>{});
+  fs::remove(err);
+  expectWholePng(png);
+  EXPECT_EQ(fs::status(png).permissions(), fs::perms(0600));
+  EXPECT_EQ(attribute(png, kAccess), "");
+  EXPECT_EQ(f.entries(), std::set<std::string>{"p.png"});
 }
 
 // While a run waits for a reader to open the FIFO given as its trace, other

@@ -4,16 +4,20 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "runtime/output.h"
+#include "tests/access_lists.h"
 
 namespace {
 
@@ -79,49 +83,67 @@ TEST_F(OutputTest, RegularFilesAreReplacedWholeAndLinksWrittenThrough) {
   EXPECT_EQ(names(), (std::set<std::string>{"page.png", "link.png", "later.png", "made.png"}));
 }
 
-// An extended attribute of the file, or "" when it has none.
-std::string attribute(const fs::path& file, const char* name) {
-  ssize_t size = ::getxattr(file.c_str(), name, nullptr, 0);
-  if (size <= 0) return "";
-  std::string value(static_cast<size_t>(size), '\0');
-  size = ::getxattr(file.c_str(), name, value.data(), value.size());
-  value.resize(size > 0 ? static_cast<size_t>(size) : 0);
-  return value;
-}
-
 // A replaced file keeps who else may read and write it, which its access
 // list says beyond its mode, and the notes other programs keep on it.
 TEST_F(OutputTest, AReplacedFileKeepsItsAccessListAndAttributes) {
+  using namespace access_lists;
   fs::path file = dir / "page.png";
   ASSERT_TRUE(put(file, "before"));
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   int noted = ::setxattr(file.c_str(), "user.note", "kept", 4, 0);
   if (noted != 0 && errno == ENOTSUP) GTEST_SKIP() << "the file system keeps no extended attributes";
   ASSERT_EQ(noted, 0);
-  // user::rw-, user:nobody:rw-, group::---, mask::rw-, other::---, as the
-  // kernel keeps it: a version, then each entry's tag, permissions and id,
-  // little-endian.
-  std::string acl;
-  auto add = [&](uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) acl += static_cast<char>((value >> (8 * i)) & 0xff);
-  };
-  add(2, 4);
-  const uint32_t kNoId = 0xffffffff;
-  const uint32_t entries[][3] = {
-      {0x01, 6, kNoId}, {0x02, 6, 65534}, {0x04, 0, kNoId}, {0x10, 6, kNoId}, {0x20, 0, kNoId}};
-  for (const auto& e : entries) add(e[0], 2), add(e[1], 2), add(e[2], 4);
-  int listed = ::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0);
+  std::string acl = accessList({{kOwner, 6}, {kUser, 6, 65534}, {kGroup, 0}, {kMask, 6}, {kOther, 0}});
+  int listed = ::setxattr(file.c_str(), kAccess, acl.data(), acl.size(), 0);
   if (listed != 0 && errno == ENOTSUP) GTEST_SKIP() << "the file system keeps no access lists";
   ASSERT_EQ(listed, 0);
-  ASSERT_EQ(attribute(file, "system.posix_acl_access"), acl);
+  ASSERT_EQ(attribute(file, kAccess), acl);
   // The mask stands in the mode's group bits.
   ASSERT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0660u);
   ASSERT_TRUE(put(file, "replaced"));
   EXPECT_EQ(slurp(file), "replaced");
-  EXPECT_EQ(attribute(file, "system.posix_acl_access"), acl);
+  EXPECT_EQ(attribute(file, kAccess), acl);
   EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0660u);
   EXPECT_EQ(attribute(file, "user.note"), "kept");
   EXPECT_EQ(names(), std::set<std::string>{"page.png"});
+}
+
+// The attributes that vouch for the old contents, or grant them more, are
+// not carried over to new contents; the security label is.
+TEST_F(OutputTest, AttributesThatVouchForTheOldContentsAreLeftOut) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to set trusted and security attributes";
+  fs::path file = dir / "page.png";
+  ASSERT_TRUE(put(file, "before"));
+  const std::string capabilities = std::string("\x01\x00\x00\x02", 4) + std::string(16, '\0');  // version 2
+  const struct {
+    const char* name;
+    std::string value;
+    bool kept;
+  } attributes[] = {
+      {"user.note", "kept", true},
+      {"security.selinux", "system_u:object_r:user_home_t:s0", true},
+      {"trusted.overlay.test", "y", false},
+      {"trusted.overlay.origin", "z", false},
+      {"trusted.note", "root's", false},
+      {"security.ima", "\x03\x02\x04\x01", false},
+      {"security.evm", "\x03\x01", false},
+      {"security.capability", capabilities, false},
+  };
+  std::vector<const char*> set;
+  for (const auto& a : attributes) {
+    if (::setxattr(file.c_str(), a.name, a.value.data(), a.value.size(), 0) == 0) {
+      set.push_back(a.name);
+    } else {
+      std::printf("[ skipped  ] %s: this machine does not let it be set (%s)\n", a.name, std::strerror(errno));
+    }
+  }
+  if (set.empty()) GTEST_SKIP() << "no attribute could be set here";
+  ASSERT_TRUE(put(file, "replaced"));
+  EXPECT_EQ(slurp(file), "replaced");
+  for (const auto& a : attributes) {
+    if (std::find(set.begin(), set.end(), a.name) == set.end()) continue;
+    EXPECT_EQ(access_lists::attribute(file, a.name), a.kept ? a.value : "") << a.name;
+  }
 }
 
 TEST_F(OutputTest, FifoIsWrittenInPlace) {
