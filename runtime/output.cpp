@@ -49,6 +49,10 @@ bool OutputFolder::open(const OutputTarget& t) {
   error_ = t.problem;
   if (!error_.empty()) return false;
   Fd folder(fcntl(t.at->get(), F_DUPFD_CLOEXEC, 3));
+  if (folder.get() < 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
   std::vector<std::string> parts = t.parts;
   for (const std::string& c : t.missing) {
     std::vector<std::string> next = parts;
@@ -115,6 +119,9 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
   pending_ = PendingOutput();
   if (t.stream >= 0) {
     stream_ = StreamWriter(t.stream);
+  } else if (!t.held) {
+    // Only what the check held is written in place.
+    return fail("it is not a file the run writes in place");
   } else {
     bool fifo = S_ISFIFO(t.found.st_mode);
     const char* replaced =
