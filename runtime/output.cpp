@@ -96,7 +96,9 @@ OutputFile::~OutputFile() { discard(); }
 bool OutputFile::open(const std::string& path) { return open(outputTarget(path), "", PendingHandle::reserve("")); }
 
 bool OutputFile::open(const OutputFolder& folder, const std::string& name) {
-  return open(outputTarget(name, folder.fd_, folder.parts_), "", PendingHandle::reserve(""));
+  OutputTarget shot = outputTarget(name, folder.fd_, folder.parts_);
+  shot.binary = true;
+  return open(shot, "", PendingHandle::reserve(""));
 }
 
 bool OutputFile::open(const OutputTarget& t, const std::string& option, PendingHandle pending) {
@@ -153,6 +155,7 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
     }
     struct stat opened;
     if (fstat(fd.get(), &opened) != 0 || !same(opened)) return fail(replaced);
+    if (std::string why = t.binary ? terminalRefuses(fd.get(), "it") : ""; !why.empty()) return fail(why);
     stream_ = StreamWriter::adopt(fd.release());
   }
   if (!stream_.open()) return failWithErrno();
