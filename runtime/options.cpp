@@ -58,8 +58,8 @@ void printHelp(const std::string& program) {
       "\n"
       "  --headless      run without a window on the keys of --keys\n"
       "  --keys KEYS     keys taken before any typed ones, separated by blanks:\n"
-      "                  one printable character, or one of Enter, Backspace,\n"
-      "                  Clear, Right, Left, Up, Down, Space, Esc\n"
+      "                  one printable ASCII character, or one of Enter,\n"
+      "                  Backspace, Clear, Right, Left, Up, Down, Space, Esc\n"
       "  --png FILE      the page as a PNG image when the run ends\n"
       "  --shots DIR     DIR/shot-0001.png, ...: the page as it was when each key\n"
       "                  was taken (DIR is made when missing); past 9999 they are\n"
@@ -74,19 +74,26 @@ void printHelp(const std::string& program) {
       "                  instead of the clock\n"
       "  -h, --help      prints this and ends\n"
       "\n"
-      "An output that is a device or a FIFO is written in place (a FIFO once a\n"
-      "reader has opened it: the run says that it waits, and waits before its\n"
-      "window opens), a link is written through, and a new or regular file gets\n"
-      "its name only once it is complete. In a folder that is sticky and writable\n"
-      "by all, such as /tmp, only a link or a FIFO of the user's own or of the\n"
-      "folder's owner is used, and another user's file is refused unless the\n"
-      "folder is the user's own (or the user may override owners, as root may).\n"
-      "Two outputs may not share a file, but for /dev/null. A file that an output\n"
-      "replaces keeps its mode but for the set-ID bits, its owner and group where\n"
-      "the user may set them (else its group gets no more than the others), its\n"
-      "access list, user.* attributes and security label. What cannot be read or\n"
-      "set is lost, never widening who may read or write the file; other\n"
-      "attributes, such as trusted.* and security.ima, are not kept.\n"
+      "An output that is a character device or a FIFO is written in place (a FIFO\n"
+      "once a reader has opened it: the run says that it waits, and waits before\n"
+      "its window opens), a link is written through, and a new or regular file\n"
+      "gets its name only once it is complete. A socket, a block device or any\n"
+      "other special file is refused, and so is a stream that is a listening or\n"
+      "unconnected socket, and for --png a terminal (a PNG is binary data). In a\n"
+      "folder that is sticky and writable by all, such as /tmp, a link, a FIFO or\n"
+      "a file is used only when it is the user's own or the folder owner's, for\n"
+      "root too; in another sticky folder, another user's file is refused unless\n"
+      "the folder is the user's own or the user may override owners (CAP_FOWNER,\n"
+      "as root has). Two outputs may not share a file, but for /dev/null: --png\n"
+      "and --trace on one pipe count as one file. A name the shots take\n"
+      "(shot-0001.png ...) in the --shots folder is refused for --png and --trace,\n"
+      "and the folder is refused when such a name there is not a file it writes.\n"
+      "\n"
+      "A file that an output replaces keeps its mode but for the set-ID bits, its\n"
+      "owner and group where the user may set them (else its group gets no more\n"
+      "than the others), its access list, user.* attributes and security label.\n"
+      "What cannot be read or set is lost, never widening who may read or write\n"
+      "the file; other attributes, such as trusted.* and security.ima, are not kept.\n"
       "\n"
       "Exit status: 0 the run ended (the window closed, the main menu's last item was\n"
       "chosen, or the keys of a headless run were spent: the trace's KEY lines show\n"
@@ -138,6 +145,9 @@ void checkOutputs(Options& o) {
   const OutputTarget& shots = targets->shots;
   if (!o.shots.empty() && !shots.problem.empty())
     refuse("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem);
+  if (!o.shots.empty())
+    if (std::string why = shotsRefused(shots, shotName); !why.empty())
+      refuse("--shots: cannot write into " + shown(o.shots) + ": " + why);
   struct File {
     std::string option, path;
     const OutputTarget& target;
@@ -204,7 +214,7 @@ Options parseOptions(int argc, char** argv) {
         o.keys = parseKeys(script);
       } catch (const std::invalid_argument& e) {
         refuse(std::string("--keys: ") + e.what() +
-               "; a key is one printable character or one of " + kKeyNames);
+               "; a key is one printable ASCII character or one of " + kKeyNames);
       }
     } else if (arg == "--png") {
       o.png = name("a file name");

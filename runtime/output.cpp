@@ -49,6 +49,10 @@ bool OutputFolder::open(const OutputTarget& t) {
   error_ = t.problem;
   if (!error_.empty()) return false;
   Fd folder(fcntl(t.at->get(), F_DUPFD_CLOEXEC, 3));
+  if (folder.get() < 0) {
+    error_ = std::strerror(errno);
+    return false;
+  }
   std::vector<std::string> parts = t.parts;
   for (const std::string& c : t.missing) {
     std::vector<std::string> next = parts;
@@ -92,7 +96,9 @@ OutputFile::~OutputFile() { discard(); }
 bool OutputFile::open(const std::string& path) { return open(outputTarget(path), "", PendingHandle::reserve("")); }
 
 bool OutputFile::open(const OutputFolder& folder, const std::string& name) {
-  return open(outputTarget(name, folder.fd_, folder.parts_), "", PendingHandle::reserve(""));
+  OutputTarget shot = outputTarget(name, folder.fd_, folder.parts_);
+  shot.binary = true;
+  return open(shot, "", PendingHandle::reserve(""));
 }
 
 bool OutputFile::open(const OutputTarget& t, const std::string& option, PendingHandle pending) {
@@ -115,6 +121,9 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
   pending_ = PendingOutput();
   if (t.stream >= 0) {
     stream_ = StreamWriter(t.stream);
+  } else if (!t.held) {
+    // Only what the check held is written in place.
+    return fail("it is not a file the run writes in place");
   } else {
     bool fifo = S_ISFIFO(t.found.st_mode);
     const char* replaced =
@@ -146,6 +155,7 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
     }
     struct stat opened;
     if (fstat(fd.get(), &opened) != 0 || !same(opened)) return fail(replaced);
+    if (std::string why = t.binary ? terminalRefuses(fd.get(), "it") : ""; !why.empty()) return fail(why);
     stream_ = StreamWriter::adopt(fd.release());
   }
   if (!stream_.open()) return failWithErrno();

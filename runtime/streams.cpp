@@ -1,5 +1,6 @@
 #include "runtime/streams.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -10,9 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "runtime/endings.h"
 
@@ -20,17 +23,42 @@ namespace rt {
 
 namespace {
 
-bool closedStandard[3] = {false, false, false};
+// The descriptors the caller left open, as the run found them before it
+// opened any, in order; a number from `coveredAtStart` on counts as
+// closed (-1: not taken, in a process that is no run).
+std::vector<int> openAtStart;
+int coveredAtStart = -1;
 // The descriptor of the standard error's writer, the one the run opens
 // before it reads its command line.
 int errorWriterFd = -1;
 
+// Lists the caller's open descriptors: from /proc where it is there (all
+// of them, but the listing's own), else by asking for each number below
+// 1024.
+void listOpenDescriptors() {
+  if (DIR* listing = opendir("/proc/self/fd")) {
+    while (const dirent* e = readdir(listing)) {
+      char* end = nullptr;
+      long fd = std::strtol(e->d_name, &end, 10);
+      if (end != e->d_name && *end == '\0' && fd != dirfd(listing) && fd <= INT_MAX)
+        openAtStart.push_back(static_cast<int>(fd));
+    }
+    closedir(listing);
+    coveredAtStart = INT_MAX;
+  } else {
+    for (int fd = 0; fd < 1024; ++fd)
+      if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) openAtStart.push_back(fd);
+    coveredAtStart = 1024;
+  }
+  std::sort(openAtStart.begin(), openAtStart.end());
+}
+
 }  // namespace
 
 void takeStandardStreams() {
+  listOpenDescriptors();
   for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
-    closedStandard[fd] = true;
+    if (!closedAtStart(fd)) continue;
     // The lowest free number: this one, the lower ones being open. Where
     // there is no /dev/null (a bare /dev), a descriptor that reads and
     // writes nothing holds the number all the same.
@@ -44,8 +72,8 @@ void takeStandardStreams() {
 }
 
 bool closedAtStart(int fd) {
-  if (fd >= 0 && fd <= 2 && closedStandard[fd]) return true;
-  return fd == errorWriterFd || fcntl(fd, F_GETFD) < 0;
+  if (coveredAtStart < 0) return fd == errorWriterFd || fcntl(fd, F_GETFD) < 0;
+  return fd < 0 || fd >= coveredAtStart || !std::binary_search(openAtStart.begin(), openAtStart.end(), fd);
 }
 
 mode_t StreamWriter::know(int fd) {

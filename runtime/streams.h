@@ -22,10 +22,12 @@
 
 namespace rt {
 
-// The first step of a run: opens /dev/null onto a standard stream that is
-// closed, and remembers which were.
+// The first step of a run, before it opens anything: notes which of the
+// caller's descriptors are open, and opens /dev/null onto a standard
+// stream that is closed.
 void takeStandardStreams();
-// Whether the caller's descriptor `fd` was closed when the run started.
+// Whether the caller's descriptor `fd` was closed when the run started,
+// whatever of the run's own has the number now.
 bool closedAtStart(int fd);
 
 class StreamWriter {

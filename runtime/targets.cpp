@@ -1,7 +1,9 @@
 #include "runtime/targets.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -94,6 +96,42 @@ std::string fileIdentity(const struct stat& st) {
   return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
 }
 
+// A new file `name` in the folder `folder`, by the folder's own identity
+// rather than its path, which a bind mount or another path may repeat.
+std::string newFileIdentity(int folder, const std::string& name, const std::string& path) {
+  struct stat st;
+  if (fstat(folder, &st) != 0) return "new " + path;
+  return "new " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + name;
+}
+
+// What a file of `mode` is when the run does not write that kind, or
+// nullptr: it writes a regular file, a FIFO or a character device (and
+// follows a link, and looks into a folder).
+const char* unwrittenKind(mode_t mode) {
+  switch (mode & S_IFMT) {
+    case S_IFREG: case S_IFIFO: case S_IFCHR: case S_IFDIR: case S_IFLNK: return nullptr;
+    case S_IFSOCK: return "a socket";
+    case S_IFBLK: return "a block device";
+    default: return "a special file";
+  }
+}
+
+std::string notWritten(const char* kind) { return std::string(kind) + ", which the run does not write"; }
+
+// Why the socket `fd`, a stream of the caller's, takes nothing written to
+// it, or "".
+std::string socketRefuses(int fd) {
+  int listening = 0;
+  socklen_t size = sizeof listening;
+  if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening)
+    return "is a listening socket, which takes no data";
+  sockaddr_storage peer;
+  socklen_t peerSize = sizeof peer;
+  if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 && errno == ENOTCONN)
+    return "is a socket that is not connected";
+  return "";
+}
+
 // The caller's descriptor that `parts` / `name` names (/proc/self/fd/1,
 // which /dev/stdout leads to), or -1.
 int callersDescriptor(const std::vector<std::string>& parts, const std::string& name) {
@@ -119,17 +157,19 @@ struct Walk {
   std::vector<std::string> parts;
 };
 
-// What another user planted in a folder shared by all: a link or a FIFO
-// that belongs neither to the user running the program nor to the
+// What another user planted in a folder shared by all: a link, a FIFO or
+// a file that belongs neither to the user running the program nor to the
 // folder's owner. The kernel's own rule for such folders, kept whatever
-// the machine's setting. Why the entry `name`, owned by `owner`, is not
-// used (`undone` says what is not done with it), or "".
-std::string planted(const Walk& w, const char* what, const std::string& name, uid_t owner, const char* undone) {
+// the machine's setting and for root too. Why the entry `name` of the
+// folder `at` (at `parts`), owned by `owner`, is not used (`undone` says
+// what is not done with it), or "".
+std::string planted(int at, const std::vector<std::string>& parts, const char* what, const std::string& name,
+                    uid_t owner, const char* undone) {
   struct stat folder;
-  if (fstat(w.folder.get(), &folder) != 0 || !shared(folder)) return "";
+  if (fstat(at, &folder) != 0 || !shared(folder)) return "";
   if (owner == geteuid() || owner == folder.st_uid) return "";
-  return std::string("the ") + what + " " + shown(joined(w.parts, name)) + " belongs to " + userName(owner) +
-         ", who owns neither the shared folder " + shown(pathOf(w.parts)) + " nor this run, so it is not " + undone;
+  return std::string("the ") + what + " " + shown(joined(parts, name)) + " belongs to " + userName(owner) +
+         ", who owns neither the shared folder " + shown(pathOf(parts)) + " nor this run, so it is not " + undone;
 }
 
 // Follows `path` into `t`: its deepest existing folder (at, parts), what is
@@ -192,7 +232,8 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     }
     if (S_ISLNK(st.st_mode)) {
       if (++links > 40) return failed(std::strerror(ELOOP));
-      if (std::string why = planted(w, "link", c, st.st_uid, "followed"); !why.empty()) return failed(why);
+      if (std::string why = planted(w.folder.get(), w.parts, "link", c, st.st_uid, "followed"); !why.empty())
+        return failed(why);
       std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
       ssize_t n = readlinkat(w.folder.get(), c.c_str(), target.data(), target.size());
       if (n < 0 || static_cast<size_t>(n) >= target.size())
@@ -215,9 +256,10 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
       continue;
     }
     if (!last) return failed(shown(joined(w.parts, c)) + " is not a folder");
-    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
       if (S_ISFIFO(st.st_mode))
-        if (std::string why = planted(w, "FIFO", c, st.st_uid, "written"); !why.empty()) return failed(why);
+        if (std::string why = planted(w.folder.get(), w.parts, "FIFO", c, st.st_uid, "written"); !why.empty())
+          return failed(why);
       // Held from now on: what the run opens is this one, or nothing.
       auto held = std::make_shared<Fd>(openat(w.folder.get(), c.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
       if (held->get() < 0 || fstat(held->get(), &st) != 0) return failed(std::strerror(errno));
@@ -269,6 +311,8 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
     if (flags < 0 || fstat(o.stream, &st) != 0) o.problem = descriptorName(o.stream) + " is closed";
     else if ((flags & O_ACCMODE) == O_RDONLY) o.problem = descriptorName(o.stream) + " is not open for writing";
     else if (S_ISDIR(st.st_mode)) o.problem = "it is a folder";
+    else if (std::string why = S_ISSOCK(st.st_mode) ? socketRefuses(o.stream) : ""; !why.empty())
+      o.problem = descriptorName(o.stream) + " " + why;
     else o.identity = fileIdentity(st);
     o.file = "/dev/fd/" + std::to_string(o.stream);
     if (o.problem.empty() && !ending.empty()) o.problem = namesAFolder(ending);
@@ -298,6 +342,7 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
         folder.insert(folder.end(), o.missing.begin(), o.missing.end() - 1);
         o.missingFolder = o.folder = o.file = pathOf(folder);
         o.file += "/" + o.missing.back();
+        // The folder is not there to tell: by its path, as --shots makes it.
         o.identity = "new " + o.file;
         o.problem = "the folder " + shown(o.folder) + " does not exist";
       } else {
@@ -306,12 +351,16 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
       return o;
     }
     o.name = o.missing[0];
-    o.identity = "new " + o.file;
+    o.identity = newFileIdentity(at, o.name, o.file);
     o.problem = folderRefuses(at, o.folder);
     return o;
   }
   o.file = joined(o.parts, o.name);
   o.identity = fileIdentity(o.found);
+  if (const char* kind = unwrittenKind(o.found.st_mode)) {
+    o.problem = "it is " + notWritten(kind);
+    return o;
+  }
   if (faccessat(at, o.name.c_str(), W_OK, AT_EACCESS) != 0) {
     o.problem = errno == EROFS ? "it is on a read-only file system"
                 : errno == EACCES || errno == EPERM ? "no permission to write it"
@@ -321,6 +370,9 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
   if (!S_ISREG(o.found.st_mode)) return o;
   o.plan = Plan::kReplacing;
   o.problem = folderRefuses(at, o.folder);
+  if (o.problem.empty()) o.problem = planted(at, o.parts, "file", o.name, o.found.st_uid, "replaced");
+  // In any other sticky folder, the kernel lets only the file's owner, the
+  // folder's owner or a process that may override owners replace it.
   struct stat folder;
   if (o.problem.empty() && fstat(at, &folder) == 0 && (folder.st_mode & S_ISVTX) && o.found.st_uid != geteuid() &&
       folder.st_uid != geteuid() && !mayReplaceOthersFiles())
@@ -348,10 +400,44 @@ OutputTarget folderTarget(const std::string& path) {
 
 OutputTargets outputTargets(const std::string& png, const std::string& trace, const std::string& shots) {
   OutputTargets t;
-  if (!png.empty()) t.png = outputTarget(png);
+  if (!png.empty()) {
+    t.png = outputTarget(png);
+    t.png.binary = true;
+    if (t.png.problem.empty() && t.png.stream >= 0)
+      t.png.problem = terminalRefuses(t.png.stream, descriptorName(t.png.stream));
+  }
   if (!trace.empty()) t.trace = outputTarget(trace);
   if (!shots.empty()) t.shots = folderTarget(shots);
   return t;
+}
+
+std::string terminalRefuses(int fd, const std::string& what) {
+  if (!isatty(fd)) return "";
+  return what + " is a terminal, and a PNG is binary data, which a terminal would take for codes of its own";
+}
+
+std::string shotsRefused(const OutputTarget& shots, bool (*taken)(const std::string&)) {
+  if (!shots.problem.empty() || !shots.missing.empty()) return "";
+  int at = shots.at->get();
+  Fd opened(openat(at, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  DIR* listing = opened.get() < 0 ? nullptr : fdopendir(opened.get());
+  if (!listing) return "";
+  opened.release();
+  std::string why;
+  while (const dirent* e = readdir(listing)) {
+    // What the run writes is passed over without a look: most of a folder
+    // of earlier shots.
+    unsigned char type = e->d_type;
+    if (type == DT_REG || type == DT_DIR || type == DT_FIFO || type == DT_CHR || !taken(e->d_name)) continue;
+    // As the run will find it: a link followed.
+    OutputTarget t = outputTarget(e->d_name, at, shots.parts);
+    const char* kind = t.name.empty() || !t.missing.empty() ? nullptr : unwrittenKind(t.found.st_mode);
+    if (!kind) continue;
+    why = shown(joined(shots.parts, e->d_name)) + (type == DT_LNK ? " leads to " : " is ") + notWritten(kind);
+    break;
+  }
+  closedir(listing);
+  return why;
 }
 
 }  // namespace rt

@@ -6,10 +6,13 @@
 // the program itself. A link in a shared folder (sticky and writable by
 // all, such as /tmp) is followed only when it belongs to the user running
 // the program or to the folder's owner, whatever the machine's own
-// setting; a FIFO there likewise is written only when it is theirs. The
-// folder the file ends up in is held open from then on, and so is a FIFO
-// or a device written in place, so that what the path means cannot change
-// under the run.
+// setting; a FIFO there likewise is written, and a file replaced, only
+// when it is theirs, for root too. The folder the file ends up in is held
+// open from then on, and so is a FIFO or a character device written in
+// place, so that what the path means cannot change under the run. What
+// the run does not write is refused: a socket, a block device, any other
+// special file; a listening or unconnected socket as a stream; a terminal
+// for binary data.
 #pragma once
 
 #include <sys/stat.h>
@@ -41,7 +44,7 @@ class Fd {
 
 // How an output is written.
 enum class Plan {
-  kInPlace,    // a device, a FIFO or a stream of the caller's, where it is
+  kInPlace,    // a character device, a FIFO or a stream of the caller's, where it is
   kNew,        // a new file, given its name once whole
   kReplacing,  // replaces a regular file once whole
 };
@@ -67,6 +70,7 @@ struct OutputTarget {
   struct stat found {};             // what the file was when checked
   std::shared_ptr<const Fd> held;   // a FIFO or a device, held from the check on
   int stream = -1;                  // the caller's descriptor, for a stream
+  bool binary = false;              // binary data (a PNG): no terminal takes it
 };
 
 // `path` for a file output, a relative one from the folder `inFd` at
@@ -81,6 +85,14 @@ struct OutputTargets {
   OutputTarget png, trace, shots;
 };
 OutputTargets outputTargets(const std::string& png, const std::string& trace, const std::string& shots);
+
+// Why binary data is not written to `fd` when it is a terminal (`what`
+// names it: "it", "the standard output"), or "".
+std::string terminalRefuses(int fd, const std::string& what);
+// Why the folder of `shots`, when it is there already, cannot take the
+// shots: an entry under a name `taken` says a shot takes, which is (or
+// leads to) what the run does not write; or "".
+std::string shotsRefused(const OutputTarget& shots, bool (*taken)(const std::string&));
 
 // The path of a folder from the root, by its components.
 std::string pathOf(const std::vector<std::string>& parts);

@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -35,6 +37,7 @@
 
 #include "runtime/endings.h"
 #include "runtime/runtime.h"
+#include "runtime/targets.h"
 #include "tests/access_lists.h"
 #include "tools/virtual_display.h"
 
@@ -1370,12 +1373,47 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
   Folder f("refused_early");
   std::string d = f.dir.string(), longName = d + "/" + std::string(252, 'n') + ".png";
   bool canUnshare = std::system("unshare -rm true >/dev/null 2>&1") == 0;
+  // What the run does not write: a socket, also among the shots or behind
+  // a link there, and a block device.
+  auto bindSocket = [](const fs::path& path) {
+    int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un at{};
+    at.sun_family = AF_UNIX;
+    std::strncpy(at.sun_path, path.c_str(), sizeof at.sun_path - 1);
+    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at), 0) << path;
+    close(s);
+  };
+  fs::create_directories(f.dir / "shots");
+  fs::create_directories(f.dir / "linked");
+  bindSocket(f.dir / "sock");
+  bindSocket(f.dir / "shots" / "shot-0001.png");
+  fs::create_symlink("../sock", f.dir / "linked" / "shot-0002.png");
+  bool canMknod = mknod((f.dir / "block").c_str(), S_IFBLK | 0600, makedev(7, 200)) == 0;
+  // Two paths to one folder, for a file not there yet.
+  fs::create_directories(f.dir / "a");
+  fs::create_directories(f.dir / "b");
+  // Streams that take nothing: a socket that listens, one never connected.
+  int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int unconnected = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un unnamed{};
+  unnamed.sun_family = AF_UNIX;  // given a name of the kernel's choice
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&unnamed), sizeof unnamed.sun_family), 0);
+  ASSERT_EQ(listen(listening, 1), 0);
+  // A terminal, which takes a trace but not a PNG's binary data.
+  int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(grantpt(terminal), 0);
+  ASSERT_EQ(unlockpt(terminal), 0);
+  std::string terminalPath = ptsname(terminal);
+  int terminalEnd = open(terminalPath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(terminalEnd, 0);
   struct Case {
     const char* name;
     std::vector<std::string> args;  // the program's, or a command that runs it
     std::vector<std::string> env;
     std::string says;
     bool skip = false;
+    int out = -1;  // the standard output, when not /dev/null
   };
   const std::string bin = std::string(LESSON_BIN_DIR) + "/kelvaro";
   // A headless run through a shell, its standard error a pipe that passes
@@ -1426,19 +1464,59 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
        "--png: cannot write /proc/self/fd/3: descriptor 3 is closed"},
       {"the standard output closed, with the standard input", throughPipe("--png /dev/stdout", "0<&- 1>&-"), {},
        "--png: cannot write /dev/stdout: the standard output is closed"},
+      // Also the number the run's own folders take as it follows the path.
+      {"a descriptor the caller closed, which the run's folders take", throughPipe("--png /dev/fd/5", "5>&-"), {},
+       "--png: cannot write /dev/fd/5: descriptor 5 is closed"},
+      {"a descriptor the caller closed, without /proc",
+       {"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+        "mount -t tmpfs none /proc && exec " + bin + " --headless --png /dev/fd/5 5>&-"},
+       {},
+       "--png: cannot write /dev/fd/5: descriptor 5 is closed",
+       !canUnshare || LESSON_SANITIZED},
+      {"a socket", {"kelvaro", "--headless", "--png", d + "/sock"}, {},
+       "--png: cannot write " + d + "/sock: it is a socket, which the run does not write"},
+      {"a socket as the trace", {"kelvaro", "--headless", "--trace", d + "/sock"}, {},
+       "--trace: cannot write " + d + "/sock: it is a socket, which the run does not write"},
+      {"a socket under a shot's name", {"kelvaro", "--headless", "--keys", "1", "--shots", d + "/shots"}, {},
+       "--shots: cannot write into " + d + "/shots: " + d +
+           "/shots/shot-0001.png is a socket, which the run does not write"},
+      {"a link to a socket under a shot's name", {"kelvaro", "--headless", "--keys", "1", "--shots", d + "/linked"}, {},
+       "--shots: cannot write into " + d + "/linked: " + d +
+           "/linked/shot-0002.png leads to a socket, which the run does not write"},
+      {"a block device stays a block device", {"kelvaro", "--headless", "--png", d + "/block"}, {},
+       "--png: cannot write " + d + "/block: it is a block device, which the run does not write", !canMknod},
+      {"a listening socket as the standard output", {"kelvaro", "--headless", "--png", "/dev/stdout"}, {},
+       "--png: cannot write /dev/stdout: the standard output is a listening socket, which takes no data", false,
+       listening},
+      {"a socket that is not connected as the standard output", {"kelvaro", "--headless", "--trace", "/dev/stdout"}, {},
+       "--trace: cannot write /dev/stdout: the standard output is a socket that is not connected", false, unconnected},
+      {"a terminal as the standard output, for a PNG", {"kelvaro", "--headless", "--png", "/dev/stdout"}, {},
+       "--png: cannot write /dev/stdout: the standard output is a terminal, and a PNG is binary data", false,
+       terminalEnd},
+      {"a terminal by its name, for a PNG", {"kelvaro", "--headless", "--png", terminalPath}, {},
+       "--png: cannot write " + terminalPath + ": it is a terminal, and a PNG is binary data"},
+      {"two paths to one new file, through a bind mount",
+       {"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+        "mount --bind " + d + "/a " + d + "/b && exec " + bin + " --headless --png " + d + "/a/x.out --trace " + d +
+            "/b/x.out"},
+       {},
+       "--png and --trace name the same file",
+       !canUnshare},
   };
   fs::create_directories(f.dir / "ro");
   put(f.dir / "plain", "plain");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.skip) {
-      std::printf("[ skipped  ] %s: no user namespaces here\n", c.name);
+      std::printf("[ skipped  ] %s: not here (no user namespaces, no block devices, or a sanitizer build)\n", c.name);
       continue;
     }
     auto before = f.entries();
     std::vector<std::string> env = c.env;
     env.push_back(kNoLeaks);
-    Outcome o = run({c.args, env, f.dir.parent_path() / ("err_" + std::to_string(getpid()))});
+    Spawn s(c.args, env, f.dir.parent_path() / ("err_" + std::to_string(getpid())));
+    s.outPipe = c.out;
+    Outcome o = run(s);
     EXPECT_EQ(o.ending, 2);
     EXPECT_EQ(f.entries(), before);
     EXPECT_EQ(o.says.size(), 1u);
@@ -1447,6 +1525,37 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
     }
   }
   fs::remove(f.dir.parent_path() / ("err_" + std::to_string(getpid())));
+  EXPECT_EQ(fs::status(f.dir / "sock").type(), fs::file_type::socket);
+  EXPECT_EQ(fs::status(f.dir / "shots" / "shot-0001.png").type(), fs::file_type::socket);
+  if (canMknod) {
+    EXPECT_TRUE(fs::is_block_file(f.dir / "block"));
+  }
+  close(listening);
+  close(unconnected);
+  // A trace is text, which a terminal takes.
+  fs::path err = f.dir.parent_path() / ("err_" + std::to_string(getpid()));
+  Spawn traced({"kelvaro", "--headless", "--keys", "1", "--trace", "/dev/stdout"}, {kNoLeaks}, err);
+  traced.outPipe = terminalEnd;
+  pid_t pid = start(traced);
+  close(terminalEnd);
+  std::string shown;
+  char buf[4096];
+  // Read until the run is gone and the terminal holds nothing more of it.
+  for (;;) {
+    bool gone = !alive(pid);
+    pollfd p{terminal, POLLIN, 0};
+    if (poll(&p, 1, gone ? 0 : 50) == 1 && (p.revents & POLLIN)) {
+      ssize_t n = read(terminal, buf, sizeof buf);
+      if (n > 0) shown.append(buf, static_cast<size_t>(n));
+      if (n > 0 || (n < 0 && errno == EINTR)) continue;
+    }
+    if (gone) break;
+  }
+  close(terminal);
+  EXPECT_EQ(ending(pid), 0);
+  EXPECT_EQ(linesOf(slurp(err)), std::vector<std::string>{});
+  EXPECT_NE(shown.find("{\"op\":\"KEY\""), std::string::npos) << shown.substr(0, 200);
+  fs::remove(err);
 }
 
 // A run that cannot begin after it made folders for --shots (here on a
@@ -1552,21 +1661,30 @@ TEST(Endings, WhatAFolderTakesIsWritten) {
 }
 
 // In a folder that every user may write to and only owners may delete
-// from (/tmp), a link or a FIFO is used only when it belongs to the user
-// running the program or to the folder's owner, as the kernel's guard
-// would have it whatever the machine's setting; another user's file is
-// theirs to replace; a file root replaces keeps its owner, group and mode,
-// but for a set-user-ID bit, also when root may not override owners.
+// from (/tmp), a link, a FIFO or a file is used only when it belongs to
+// the user running the program or to the folder's owner, as the kernel's
+// guard would have it whatever the machine's setting, for root too; in a
+// sticky folder that only some may write to, another user's file is
+// replaced only by the folder's owner or one who may override owners
+// (CAP_FOWNER, whatever the user id); a file root replaces keeps its
+// owner, group and mode, but for a set-user-ID bit, also when root may not
+// override owners.
 TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root, to make files and links of another user";
   Folder f("shared");
   fs::path shared = f.dir / "shared", kept = f.dir / "kept", victim = kept / "victim";
   fs::path theirShared = f.dir / "their-shared", theirKept = f.dir / "their-kept";
-  for (const fs::path& d : {shared, kept, theirShared, theirKept}) fs::create_directories(d);
+  // Sticky, but not writable by all: root's, and a group's of another user.
+  fs::path sticky = f.dir / "sticky", groupSticky = f.dir / "group-sticky";
+  for (const fs::path& d : {shared, kept, theirShared, theirKept, sticky, groupSticky}) fs::create_directories(d);
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
   ASSERT_EQ(chmod(theirShared.c_str(), 01777), 0);
   ASSERT_EQ(chown(theirShared.c_str(), kNobody, kNogroup), 0);
   ASSERT_EQ(chown(theirKept.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chmod(sticky.c_str(), 01755), 0);
+  constexpr uid_t kFolderOwner = 1234, kFileOwner = 1235;
+  ASSERT_EQ(chown(groupSticky.c_str(), kFolderOwner, kNogroup), 0);
+  ASSERT_EQ(chmod(groupSticky.c_str(), 01770), 0);
   ASSERT_EQ(chmod(f.dir.c_str(), 0755), 0);
   put(victim, "precious");
   auto plant = [&](const fs::path& to, const fs::path& link, uid_t owner) {
@@ -1581,16 +1699,29 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   plant(kept / "owners.png", theirShared / "owners.png", kNobody);
   ASSERT_EQ(mkfifo((shared / "fifo.png").c_str(), 0666), 0);
   ASSERT_EQ(chown((shared / "fifo.png").c_str(), kNobody, kNogroup), 0);
-  put(shared / "held.png", "nobody's");
-  ASSERT_EQ(chown((shared / "held.png").c_str(), kNobody, kNogroup), 0);
-  ASSERT_EQ(chmod((shared / "held.png").c_str(), 04750), 0);
+  put(sticky / "held.png", "nobody's");
+  ASSERT_EQ(chown((sticky / "held.png").c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(chmod((sticky / "held.png").c_str(), 04750), 0);
+  // Files of other users in the shared folders, and of a third user in the
+  // group's sticky folder, writable by all: only the folders' rules stand
+  // in the way.
+  auto planted = [&](const fs::path& path, uid_t owner) {
+    put(path, "theirs");
+    ASSERT_EQ(chown(path.c_str(), owner, owner), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  };
+  planted(shared / "nobodys.png", kNobody);
+  planted(shared / "users-own.jsonl", kNobody);
+  planted(theirShared / "owners-file.png", kNobody);
+  for (const char* name : {"root.png", "without-fowner.png", "user.png", "user-with-fowner.png"})
+    planted(groupSticky / name, kFileOwner);
   // Writable by all: only the folder's rule stands in the way.
   put(shared / "theirs.png", "theirs");
   ASSERT_EQ(chmod((shared / "theirs.png").c_str(), 0666), 0);
   put(kept / "nobodys.png", "nobody's");
   ASSERT_EQ(chown((kept / "nobodys.png").c_str(), kNobody, kNogroup), 0);
   ASSERT_EQ(chmod((kept / "nobodys.png").c_str(), 0640), 0);
-  std::string s = shared.string();
+  std::string s = shared.string(), g = groupSticky.string();
   struct Case {
     const char* name;
     std::string option, path;
@@ -1617,8 +1748,28 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
       {"a planted FIFO", "--png", s + "/fifo.png", false, 2,
        "--png: cannot write " + s + "/fifo.png: the FIFO " + s + "/fifo.png belongs to nobody, who owns neither "
        "the shared folder " + s + " nor this run, so it is not written"},
-      {"root without the owner override replaces a user's file", "--png", s + "/held.png", false, 0, "",
+      {"root without the owner override replaces a user's file in its own sticky folder", "--png",
+       sticky.string() + "/held.png", false, 0, "",
        {"/usr/bin/setpriv", "--bounding-set=-fowner", "--inh-caps=-fowner"}},
+      // Another user's file in a folder shared by all is theirs, root's
+      // run or not.
+      {"another user's file, as root", "--png", s + "/nobodys.png", false, 2,
+       "--png: cannot write " + s + "/nobodys.png: the file " + s + "/nobodys.png belongs to nobody, who owns "
+       "neither the shared folder " + s + " nor this run, so it is not replaced"},
+      {"the user's own file", "--trace", s + "/users-own.jsonl", true, 0, ""},
+      {"the folder owner's file, as root", "--png", theirShared.string() + "/owners-file.png", false, 0, ""},
+      // A sticky folder that is not writable by all: the owner override.
+      {"a sticky folder that is not world-writable, as root", "--png", g + "/root.png", false, 0, ""},
+      {"CAP_FOWNER, not uid 0, decides the owner override", "--png", g + "/without-fowner.png", false, 2,
+       "--png: cannot write " + g + "/without-fowner.png: it belongs to " + rt::userName(kFileOwner) +
+           ", and in the shared folder " + g + " only its owner may replace it",
+       {"/usr/bin/setpriv", "--bounding-set=-fowner", "--inh-caps=-fowner"}},
+      {"EPERM for a user who is not root", "--png", g + "/user.png", true, 2,
+       "--png: cannot write " + g + "/user.png: it belongs to " + rt::userName(kFileOwner) +
+           ", and in the shared folder " + g + " only its owner may replace it"},
+      {"a user who may override owners", "--png", g + "/user-with-fowner.png", false, 0, "",
+       {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=+fowner",
+        "--ambient-caps=+fowner"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1644,6 +1795,12 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   }
   EXPECT_EQ(slurp(victim), "precious");
   EXPECT_EQ(slurp(shared / "theirs.png"), "theirs");
+  EXPECT_EQ(slurp(shared / "nobodys.png"), "theirs");
+  EXPECT_EQ(slurp(groupSticky / "without-fowner.png"), "theirs");
+  EXPECT_EQ(slurp(groupSticky / "user.png"), "theirs");
+  expectWholeTrace(shared / "users-own.jsonl");
+  expectWholePng(theirShared / "owners-file.png");
+  expectWholePng(groupSticky / "root.png");
   EXPECT_FALSE(fs::exists(kept / "t.jsonl"));
   expectWholePng(kept / "mine.png");
   struct stat st;
@@ -1656,16 +1813,21 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
   expectWholePng(kept / "owners.png");
   EXPECT_TRUE(fs::is_fifo(shared / "fifo.png"));
   if (setpriv) {
-    ASSERT_EQ(stat((shared / "held.png").c_str(), &st), 0);
+    ASSERT_EQ(stat((sticky / "held.png").c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, kNobody);
     EXPECT_EQ(st.st_mode & 07777, 0750u) << "no set-user-ID bit carried over";
-    expectWholePng(shared / "held.png");
+    expectWholePng(sticky / "held.png");
+    expectWholePng(groupSticky / "user-with-fowner.png");
   }
   EXPECT_EQ(std::set<std::string>(f.entries()),
             (std::set<std::string>{"shared", "shared/evil.png", "shared/evil-folder", "shared/mine.png",
-                                   "shared/theirs.png", "shared/own.png", "shared/fifo.png", "shared/held.png",
-                                   "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png", "kept/owners.png",
-                                   "their-shared", "their-shared/owners.png", "their-kept", "their-kept/own.png"}));
+                                   "shared/theirs.png", "shared/own.png", "shared/fifo.png", "shared/nobodys.png",
+                                   "shared/users-own.jsonl", "kept", "kept/victim", "kept/mine.png", "kept/nobodys.png",
+                                   "kept/owners.png", "their-shared", "their-shared/owners.png",
+                                   "their-shared/owners-file.png", "their-kept", "their-kept/own.png", "sticky",
+                                   "sticky/held.png", "group-sticky", "group-sticky/root.png",
+                                   "group-sticky/without-fowner.png", "group-sticky/user.png",
+                                   "group-sticky/user-with-fowner.png"}));
 }
 
 // A file the run replaces lets no one read or write it who could not

@@ -155,7 +155,8 @@ TEST(Headless, HelpListsOptionsKeysAndStatuses) {
   for (const char* word :
        {"--headless", "--keys", "--png", "--shots", "--trace", "--size", "--seed", "--help",
         "Backspace", "Esc", "16384", "4294967295", "Exit status", "5 an output", "6 the display was lost",
-        "143 SIGTERM"})
+        "143 SIGTERM", "printable ASCII", "A socket, a block device", "listening", "for --png a terminal",
+        "on one pipe count as one file", "in the --shots folder is refused"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   fs::remove(out);
 }
@@ -191,6 +192,7 @@ TEST(Headless, RefusalsNameTheirLimitAndLeaveNothingBehind) {
       {"--png " + d + "/to-missing", "the folder " + d + "/missing does not exist"},
       {"--trace " + d + "/t.jsonl --png /dev/stdout >&-", "the standard output is closed"},
       {"--keys \"$(printf 'a b\\033[2J')\"", "unknown key \"b\\x1b[2J\""},
+      {"--keys é", "a key is one printable ASCII character"},
       {"\"$(printf -- '--bo\\ngus')\"", "unknown option \"--bo\\ngus\""},
       {"--keys " + std::string(100000, 'k'), "[cut from 100000 bytes]"},
   };

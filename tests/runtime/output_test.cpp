@@ -1,6 +1,8 @@
 // Outputs: what each kind of target becomes, and failures that are reported.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -172,6 +174,36 @@ TEST_F(OutputTest, FullDeviceFailsAndStaysADevice) {
   ASSERT_TRUE(out.open("/dev/full"));
   EXPECT_TRUE(out.write("x", 1));
   EXPECT_FALSE(out.commit());
+}
+
+// What the check did not hold is not written in place: a failure, not a
+// crash.
+TEST_F(OutputTest, AnInPlaceTargetWithNothingHeldFails) {
+  rt::OutputTarget t;
+  t.plan = rt::Plan::kInPlace;
+  t.file = (dir / "s").string();
+  rt::OutputFile out;
+  EXPECT_FALSE(out.open(t, "--png", rt::PendingHandle::reserve("")));
+  EXPECT_TRUE(out.failed());
+}
+
+// A folder the run cannot hold a descriptor of is refused, rather than
+// taken as the current folder.
+TEST_F(OutputTest, AFolderThatCannotBeHeldIsRefused) {
+  rt::OutputTarget shots = rt::folderTarget(dir.string());
+  ASSERT_EQ(shots.problem, "");
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // No number from 3 on is free for a descriptor of the folder's.
+    rlimit few{3, 3};
+    setrlimit(RLIMIT_NOFILE, &few);
+    rt::OutputFolder folder;
+    _exit(folder.open(shots) ? 1 : folder.error().empty() ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(OutputTest, ProblemsAreFoundBeforeTheRun) {
