@@ -36,9 +36,6 @@ long long nowMs() {
 // the kernel (a terminal's Ctrl-C).
 std::atomic<long long> stopAtMs{0};
 std::atomic<long> stopSender{0};
-// How long after a stop the same stop from the same sender is taken as
-// that stop sent again.
-constexpr long long kSameStopMs = 100;
 
 // The time a stop has counted, in one word, so that the watchdog reads it
 // whole: bit 0 says whether the present moment counts (it does but in the

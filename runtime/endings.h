@@ -34,6 +34,10 @@ namespace rt {
 
 // How long, from a stop, the run still waits on others, in all.
 constexpr int kStopGraceMs = 500;
+// How long after a stop the same stop from the same sender is taken as
+// that stop sent again: room for a sender that sends it twice on a busy
+// machine, short against a person's second Ctrl-C.
+constexpr long long kSameStopMs = 300;
 
 // Installs the program's signal handling and starts the watchdog; signals
 // ignored when the program started stay ignored. SIGPIPE and SIGXFSZ are

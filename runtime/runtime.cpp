@@ -97,72 +97,99 @@ struct Runtime::Fonts {
   FontBook book;
 };
 
+// The outputs of a run as it starts: what each path was found to mean,
+// and its place in the signal handlers' record.
+struct Runtime::StartingOutput {
+  std::unique_ptr<OutputFile>& out;
+  const char* option;
+  const std::string& path;
+  OutputTarget& target;
+  PendingHandle pending;
+};
+struct Runtime::Starting {
+  OutputTargets targets;
+  std::vector<StartingOutput> outputs;
+};
+
+// A run starts in these steps, in this order:
+//   1. the outputs are known to the signal handlers, so that an ending at
+//      once from now on names them among those left as they were;
+//   2. the outputs written in place are opened, so that a run waits for a
+//      FIFO's reader before its window opens (they make nothing);
+//   3. the window opens, so that without a display the run ends before
+//      the fonts load;
+//   4. the fonts and the page are made;
+//   5. the files are made: the shots' folder first, which the other
+//      outputs may go into; a run that cannot begin takes back the
+//      folders it made.
 Runtime::Runtime(const Options& options) : options_(options) {
-  // Until each is in place, an ending at once leaves the outputs as they
-  // were before the run, and says so.
-  PendingHandle pendingTrace, pendingPng;
-  if (!options.trace.empty()) pendingTrace = PendingHandle::reserve("--trace");
-  if (!options.png.empty()) pendingPng = PendingHandle::reserve("--png");
-  OutputTargets targets =
-      options.targets ? *options.targets : outputTargets(options.png, options.trace, options.shots);
-  // Each output is opened from what its path was found to mean. A device
-  // or a FIFO first, so that a run waits for a FIFO's reader before its
-  // window opens; they make nothing.
-  struct Wanted {
-    std::unique_ptr<OutputFile>& out;
-    const char* option;
-    const std::string& path;
-    OutputTarget& target;
-    PendingHandle pending;
-  };
-  Wanted wanted[] = {{trace_, "--trace", options.trace, targets.trace, pendingTrace},
-                     {png_, "--png", options.png, targets.png, pendingPng}};
-  auto open = [](Wanted& o) {
-    // A folder the shots made since the check is there now.
-    if (!o.target.missingFolder.empty()) o.target = outputTarget(o.path);
-    o.out = std::make_unique<OutputFile>();
-    if (!o.out->open(o.target, o.option, o.pending)) {
-      say(std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error());
-      throw ProgramEnd{2};
-    }
-  };
-  for (Wanted& o : wanted)
-    if (!o.path.empty() && o.target.inPlace()) open(o);
-  // The window next: without a display the run ends before the fonts load.
+  Starting starting;
+  knowOutputs(starting);
+  for (StartingOutput& o : starting.outputs)
+    if (o.target.inPlace()) openOutput(o);
   int w = options.width, h = options.height;
-  if (options.headless) {
-    display_ = makeHeadlessDisplay(options.keys);
-  } else {
-    display_ = makeWindowDisplay(options.keys, options.sizeGiven, w, h);
-    w = std::max(w, kLayoutWidth);
-    h = std::max(h, kLayoutHeight);
-  }
+  openDisplay(w, h);
   {
     OwnWork loading;
     fonts_ = std::make_unique<Fonts>();
     init(w, h);
   }
-  // The files are made only now that the run can start, the shots' folder
-  // first: the other outputs may go into it. A run that cannot begin takes
-  // back the folders it made.
+  makeFiles(starting);
+  runBegan(outputs());
+  if (!options.headless) onDisplayLost([this](const std::string& what) { endOnDisplayLost(what); });
+  seed_ = options.seed;
+}
+
+void Runtime::knowOutputs(Starting& s) {
+  s.targets = options_.targets ? *options_.targets : outputTargets(options_.png, options_.trace, options_.shots);
+  s.outputs.reserve(2);
+  if (!options_.trace.empty())
+    s.outputs.push_back({trace_, "--trace", options_.trace, s.targets.trace, PendingHandle::reserve("--trace")});
+  if (!options_.png.empty())
+    s.outputs.push_back({png_, "--png", options_.png, s.targets.png, PendingHandle::reserve("--png")});
+}
+
+// Opens an output from what its path was found to mean.
+void Runtime::openOutput(StartingOutput& o) {
+  // A folder the shots made since the check is there now.
+  if (!o.target.missingFolder.empty()) {
+    bool binary = o.target.binary;
+    o.target = outputTarget(o.path);
+    o.target.binary = binary;
+  }
+  o.out = std::make_unique<OutputFile>();
+  if (!o.out->open(o.target, o.option, o.pending)) {
+    say(std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error());
+    throw ProgramEnd{2};
+  }
+}
+
+void Runtime::openDisplay(int& width, int& height) {
+  if (options_.headless) {
+    display_ = makeHeadlessDisplay(options_.keys);
+    return;
+  }
+  display_ = makeWindowDisplay(options_.keys, options_.sizeGiven, width, height);
+  width = std::max(width, kLayoutWidth);
+  height = std::max(height, kLayoutHeight);
+}
+
+void Runtime::makeFiles(Starting& starting) {
   try {
-    if (!options.shots.empty()) {
+    if (!options_.shots.empty()) {
       shots_ = std::make_unique<OutputFolder>();
-      if (!shots_->open(targets.shots)) {
-        say("--shots: cannot write into " + shown(options.shots) + ": " + shots_->error());
+      if (!shots_->open(starting.targets.shots)) {
+        say("--shots: cannot write into " + shown(options_.shots) + ": " + shots_->error());
         throw ProgramEnd{2};
       }
     }
-    for (Wanted& o : wanted)
-      if (!o.out && !o.path.empty()) open(o);
+    for (StartingOutput& o : starting.outputs)
+      if (!o.out) openOutput(o);
   } catch (...) {
     if (shots_)
       if (std::string left = shots_->unmake(); !left.empty()) folderLeft(left);
     throw;
   }
-  runBegan(outputs());
-  if (!options.headless) onDisplayLost([this](const std::string& what) { endOnDisplayLost(what); });
-  seed_ = options.seed;
 }
 
 Runtime::Runtime(int width, int height, std::vector<int> keys) {
@@ -173,6 +200,9 @@ Runtime::Runtime(int width, int height, std::vector<int> keys) {
 }
 
 Runtime::~Runtime() {
+  // Giving back a large page takes a while; the window's teardown, which
+  // waits on the display server, comes after.
+  OwnWork tearingDown;
   if (!options_.headless) onDisplayLost(nullptr);
   if (hintedText_) cairo_font_options_destroy(hintedText_);
   if (plainText_) cairo_font_options_destroy(plainText_);

@@ -209,6 +209,13 @@ class Runtime {
   void setKeyWaitHook(std::function<void()> hook) { keyWaitHook_ = std::move(hook); }
 
  private:
+  // The steps of a run's start (see the constructor).
+  struct Starting;
+  struct StartingOutput;
+  void knowOutputs(Starting& starting);
+  static void openOutput(StartingOutput& o);
+  void openDisplay(int& width, int& height);
+  void makeFiles(Starting& starting);
   void init(int width, int height);
   // Trace lines are built only while a trace is written or recorded.
   bool tracing() const { return trace_ || recordTrace_; }
