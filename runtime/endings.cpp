@@ -74,7 +74,7 @@ bool setCounting(bool on) {
 // once an ending at once has gone on for kEndingMs, it ends the process
 // itself by the signal, without the line or the clean-up that waited.
 constexpr int kBackstopSignal = SIGALRM;
-constexpr long long kBackstopMarginMs = 200, kEndingMs = 200;
+constexpr long long kEndingMs = 200;
 sem_t wake;
 bool haveWatchdog = false;
 std::atomic<int> backstopAsked{0};
@@ -137,7 +137,7 @@ void* watch(void*) {
       sleepMs(askedAt + kEndingMs - now);
       continue;
     }
-    long long left = kStopGraceMs + kBackstopMarginMs - countedMs(counting.load(), now);
+    long long left = kStopGraceMs + kStopMarginMs - countedMs(counting.load(), now);
     if (left > 0) {
       // In the run's own work the count stands still: looked at again
       // every little while.
@@ -443,7 +443,7 @@ void stopIfAsked() {
 
 long long graceLeftMs() {
   if (!stopAsked()) return 1LL << 40;
-  return kStopGraceMs - countedMs(counting.load(), nowMs());
+  return kReadersShareMs - countedMs(counting.load(), nowMs());
 }
 
 OwnWork::OwnWork() : counted_(setCounting(false)) {}

@@ -32,8 +32,12 @@
 
 namespace rt {
 
-// How long, from a stop, the run still waits on others, in all.
-constexpr int kStopGraceMs = 500;
+// How long, from a stop, the run still waits on others, in all; readers
+// that take nothing get no more than their share of it, so that the rest
+// is left for the window's teardown and the last line.
+constexpr int kStopGraceMs = 500, kReadersShareMs = 300;
+// Past the grace, the watchdog ends a run still waiting this much later.
+constexpr int kStopMarginMs = 200;
 // How long after a stop the same stop from the same sender is taken as
 // that stop sent again: room for a sender that sends it twice on a busy
 // machine, short against a person's second Ctrl-C.
@@ -47,8 +51,8 @@ void catchEndings();
 int stopAsked();
 // When a stop was asked for, throws ProgramEnd so that the run ends.
 void stopIfAsked();
-// What is left of the stop's grace, in milliseconds (<= 0: spent); a
-// large number before a stop.
+// What is left of the readers' share of the stop's grace, in milliseconds
+// (<= 0: spent); a large number before a stop.
 long long graceLeftMs();
 // The end of a run: holds the stop signals from now on, so that a stop
 // that comes later is not taken, and returns the stop asked for, or 0.

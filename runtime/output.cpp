@@ -118,7 +118,7 @@ bool OutputFile::open(const OutputTarget& t, const std::string& option, PendingH
 // asked for.
 bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
   // Written where it is from now on: not as it was before the run.
-  pending_ = PendingOutput();
+  pending_.named();
   if (t.stream >= 0) {
     stream_ = StreamWriter(t.stream);
   } else if (!t.held) {
@@ -249,7 +249,7 @@ bool OutputFile::publish() {
   if (plan_ == Plan::kNew && temp_.empty()) {
     // A new file appears whole under its name at once.
     if (link(name_)) {
-      pending_.inPlace();
+      pending_.named();
       return true;
     }
     // The name was taken meanwhile: the file replaces what took it.
@@ -258,8 +258,7 @@ bool OutputFile::publish() {
   if (temp_.empty() && !nameTemporarily(link)) return failWithErrno();
   if (uninterrupted([&] { return renameat(folder_->get(), temp_.c_str(), folder_->get(), name_.c_str()); }) != 0)
     return failWithErrno();
-  pending_.noTemporary();
-  pending_.inPlace();
+  pending_.named();
   temp_.clear();
   return true;
 }

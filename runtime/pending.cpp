@@ -88,9 +88,11 @@ void PendingOutput::temporary(int folder, const std::string& name) {
 
 void PendingOutput::noTemporary() { temporary(-1, ""); }
 
-void PendingOutput::inPlace() {
+void PendingOutput::named() {
   if (slot_ < 0) return;
   SignalsHeld held;
+  store(slots[slot_].temp, kNameBytes, "");
+  slots[slot_].folder = -1;
   store(slots[slot_].option, kOptionBytes, "");
 }
 

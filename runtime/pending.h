@@ -24,9 +24,18 @@ class PendingHandle {
   int slot_ = -1;
 };
 
-// An output's record, owned by the output. When it goes, the handlers no
-// longer know the output, unless it was given up for a failure: then they
-// go on naming it among those left as they were before the run.
+// An output's record, owned by the output: all that the handlers know of
+// it, in one of these states, each changed to with the signals held:
+//   as before      reserved: named among the outputs left as they were
+//                  before the run (with "", a shot, named by no option);
+//   temporary      its file is under a temporary name, which an ending at
+//                  once removes; still named as left as before;
+//   named          in place under its name, or written where it is: no
+//                  longer named, nothing to remove;
+//   given up       it failed: named as left as before, even once the
+//                  record goes.
+// When the record goes, the handlers no longer know the output, but one
+// given up.
 class PendingOutput {
  public:
   PendingOutput() = default;
@@ -37,12 +46,11 @@ class PendingOutput {
 
   // The file of ours under the temporary name `name` in `folder`.
   void temporary(int folder, const std::string& name);
+  // The temporary file was removed: as before again.
   void noTemporary();
-  // The output is in place (or written where it is): not as it was before
-  // the run.
-  void inPlace();
-  // The output failed: named as left as it was even once this goes, when
-  // an option names it.
+  // In place, or written where it is.
+  void named();
+  // It failed.
   void failed();
 
  private:
