@@ -2211,6 +2211,38 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
   }
 }
 
+// A window run waiting for a key looks for a stop every little while: no
+// single wait for an event is longer than 50 ms (seen in the calls its
+// main thread waits in, where the system shows them).
+TEST(Endings, AWindowWaitingForAKeyLooksForAStopOften) {
+  if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb";
+  VirtualDisplay display(1500, 800);
+  ASSERT_TRUE(display.ok());
+  Folder f("key_wait");
+  fs::path shots = f.dir / "shots";
+  pid_t pid = start({{"kelvaro", "--keys", "1 Enter", "--shots", shots.string()},
+                     {"DISPLAY=" + display.name(), kNoLeaks},
+                     f.dir / "err"});
+  // Both keys taken: the window waits for the next.
+  ASSERT_TRUE(until([&] { return fs::exists(shots / "shot-0002.png"); }, pid));
+  // The main thread's call: its number and arguments; a poll (7 on
+  // x86-64) names its timeout third.
+  const fs::path call = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/syscall";
+  int polls = 0;
+  for (int look = 0; look < 400 && polls < 20; ++look) {
+    std::istringstream in(slurp(call));
+    std::string number, fds, count, timeout;
+    if (in >> number >> fds >> count >> timeout && number == "7") {
+      ++polls;
+      EXPECT_LE(std::stoll(timeout, nullptr, 16), 50) << "a wait of " << std::stoll(timeout, nullptr, 16) << " ms";
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  kill(pid, SIGTERM);
+  EXPECT_EQ(ending(pid), -SIGTERM);
+  if (polls == 0) GTEST_SKIP() << "the system does not show the waits as polls";
+}
+
 // A shell pipeline or a FIFO whose reader leaves before the run writes.
 TEST(Endings, AReaderThatLeavesIsAFailedOutputAndTheOthersAreWritten) {
   Folder f("pipes");
