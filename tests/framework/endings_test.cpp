@@ -134,6 +134,7 @@ struct Spawn {
   bool ownGroup = false;  // leads a process group of its own, as a shell's job
   bool asNobody = false;
   std::vector<int> closed;  // descriptors the program starts without, as a caller may close them
+  std::vector<int> ignored;  // signals the program starts with ignored, as under nohup
 };
 
 pid_t start(const Spawn& s) {
@@ -155,6 +156,9 @@ pid_t start(const Spawn& s) {
   struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
   for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
+  struct sigaction ign {};
+  ign.sa_handler = SIG_IGN;
+  for (int sig : s.ignored) sigaction(sig, &ign, nullptr);
   sigset_t empty;
   sigemptyset(&empty);
   sigprocmask(SIG_SETMASK, &empty, nullptr);
@@ -279,6 +283,7 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     // signals land on a second thread of the run, which it starts.
     std::string at = "";
     bool unnamedRefused = false;  // the file system makes no unnamed files
+    std::vector<int> ignored = {};  // signals the run starts with ignored
   };
   const std::string hold = "the outputs hold the run as it stood";
   const std::string left = "left as they were before the run: --trace, --png";
@@ -313,6 +318,17 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
        {"ended at once by SIGRTMIN+3; " + left}, kAsBefore, kAsBefore, "", true},
       {"a trap, with temporary names", {}, true, {{0ms, SIGTRAP}}, -SIGTRAP, {"ended at once by SIGTRAP; " + left},
        kAsBefore, kAsBefore, "", true},
+      // A fault's signal sent by another process is not a fault of the
+      // run's: it ends the run as the others do.
+      {"SIGSEGV sent", {}, true, {{0ms, SIGSEGV}}, -SIGSEGV, {"ended at once by SIGSEGV; " + left}, kAsBefore,
+       kAsBefore},
+      {"SIGBUS sent", {}, true, {{0ms, SIGBUS}}, -SIGBUS, {"ended at once by SIGBUS; " + left}, kAsBefore, kAsBefore},
+      {"SIGFPE sent", {}, true, {{0ms, SIGFPE}}, -SIGFPE, {"ended at once by SIGFPE; " + left}, kAsBefore, kAsBefore},
+      {"SIGILL sent", {}, true, {{0ms, SIGILL}}, -SIGILL, {"ended at once by SIGILL; " + left}, kAsBefore, kAsBefore},
+      // Ignored when the run was started (nohup, a background job of a
+      // script), they stay ignored: the run goes on to its end.
+      {"stops and an alarm ignored at start", {}, false, {{100ms, SIGINT}, {0ms, SIGHUP}, {0ms, SIGALRM}}, 0, {},
+       kWhole, kWhole, "", false, {SIGINT, SIGHUP, SIGALRM}},
       // An internal failure (an allocation that fails) with a stop pending,
       // both brought about by a preloaded library at the trace's first
       // write: the run dies by the stop and says that it ended before its
@@ -338,7 +354,9 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=" + c.at};
     if (c.unnamedRefused)
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)};
-    pid_t pid = start({args, env, err});
+    Spawn spawn(args, env, err);
+    spawn.ignored = c.ignored;
+    pid_t pid = start(spawn);
     ASSERT_GT(pid, 0);
     if (!c.signals.empty()) {
       ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
