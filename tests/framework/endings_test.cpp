@@ -1169,6 +1169,10 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
        "--png: cannot write /proc/self/fd/3: descriptor 3 is closed"},
       {"the standard output closed, with the standard input", throughPipe("--png /dev/stdout", "0<&- 1>&-"), {},
        "--png: cannot write /dev/stdout: the standard output is closed"},
+      // Open for reading only, here on /dev/null, which would take the page
+      // if it were opened anew for writing.
+      {"the standard input, read-only", {"kelvaro", "--headless", "--png", "/dev/stdin"}, {},
+       "--png: cannot write /dev/stdin: "},
   };
   fs::create_directories(f.dir / "ro");
   put(f.dir / "plain", "plain");
