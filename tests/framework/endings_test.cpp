@@ -196,14 +196,23 @@ bool alive(pid_t pid) {
   return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
 }
 
-// Whether the process has its own handler for `sig`: the program is past
-// its first steps and a signal now meets its handling, not the default.
-bool catches(pid_t pid, int sig) {
+// Whether `sig` is in one of the signal sets of the process's (its main
+// thread's) status whose lines start with `field`.
+bool inSignalSet(pid_t pid, const std::vector<std::string>& fields, int sig) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);)
-    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    for (const std::string& field : fields)
+      if (line.rfind(field, 0) == 0 && (std::stoull(line.substr(field.size()), nullptr, 16) >> (sig - 1)) & 1)
+        return true;
   return false;
 }
+
+// Whether the process has its own handler for `sig`: the program is past
+// its first steps and a signal now meets its handling, not the default.
+bool catches(pid_t pid, int sig) { return inSignalSet(pid, {"SigCgt:"}, sig); }
+
+// Whether `sig` was sent to the process and waits still to be taken.
+bool untaken(pid_t pid, int sig) { return inSignalSet(pid, {"ShdPnd:", "SigPnd:"}, sig); }
 
 bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration limit = 60s) {
   auto end = Clock::now() + limit;
@@ -240,6 +249,24 @@ std::string longScript() {
 }
 
 const std::string kNoLeaks = "ASAN_OPTIONS=detect_leaks=0";
+
+// Why a run cannot be started with /proc hidden here, or nullptr when it
+// can: a mount namespace of its own, with an empty file system over /proc.
+const char* whyProcStays() {
+  if (LESSON_SANITIZED) return "the sanitizers need /proc";
+  if (std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /proc' >/dev/null 2>&1") != 0)
+    return "cannot mount over /proc here";
+  return nullptr;
+}
+
+// The command that runs `args` (a program in the build's bin folder, and
+// its arguments) with /proc hidden.
+std::vector<std::string> withoutProc(std::vector<std::string> args) {
+  args[0] = std::string(LESSON_BIN_DIR) + "/" + args[0];
+  args.insert(args.begin(),
+              {"/usr/bin/unshare", "-rm", "/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\""});
+  return args;
+}
 
 // The top-level windows of the display.
 std::vector<::Window> windowsOf(::Display* dpy) {
@@ -829,9 +856,11 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
     std::vector<std::string> args;  // besides --headless; {fifo}: a FIFO of its own whose reader reads nothing
     Err err;                        // the standard error
     bool slowReader;                // the pipe's reader takes 4 KiB every 0.4 s
-    std::vector<int> signals;       // 50 ms apart
+    std::vector<int> signals;       // each once the run took the one before
     std::vector<std::string> says;  // when the standard error is a file
     Clock::duration limit = 3s;     // from the last signal to the run's end
+    bool procHidden = false;        // no /proc to open a stream anew through
+    std::string at = "";            // the moment of the preloaded library's, or ""
   };
   std::string keys;
   for (int i = 0; i < 30; ++i) keys += " 1 Enter Space Space Esc";
@@ -842,6 +871,11 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
        {SIGTERM}, {}},
       {"a second stop with a stalled standard error", {"--keys", keys, "--trace", "/dev/stdout"}, kErrStalled, false,
        {SIGTERM, SIGINT}, {}},
+      // The run writes into the streams themselves, which wait in a write,
+      // and its look for room in the standard error finds some that
+      // another writer takes before the second stop's line is written.
+      {"a second stop with a stalled standard error, with no /proc", {"--keys", keys, "--trace", "/dev/stdout"},
+       kErrStalled, false, {SIGTERM, SIGINT}, {}, 3s, true, "look-taken"},
       {"a large page to a reader that takes a little at a time",
        {"--keys", "1", "--size", "12000x12000", "--png", "/dev/stdout"}, kErrFile, true, {SIGTERM},
        {"--png: cannot write /dev/stdout: the run was stopped while it waited for the reader",
@@ -855,6 +889,10 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (const char* why = c.procHidden ? whyProcStays() : nullptr) {
+      std::printf("[ skipped  ] %s: %s\n", c.name, why);
+      continue;
+    }
     Folder f("stalled");
     fs::path pipe = f.dir / "pipe", fifo = f.dir / "fifo", errFifo = f.dir / "err-fifo", png = f.dir / "p.png";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -887,7 +925,10 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
       int pending = 0;
       ASSERT_TRUE(until([&] { return ioctl(errReader, FIONREAD, &pending) == 0 && pending >= 65536; }, other));
     }
-    Spawn s(args, {kNoLeaks}, err);
+    Spawn s(c.procHidden ? withoutProc(args) : args, {kNoLeaks}, err);
+    if (!c.at.empty())
+      s.env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT),
+               "LESSON_SIGNAL_AT=" + c.at};
     s.out = pipe;
     pid_t pid = start(s);
     std::atomic<bool> reading{c.slowReader}, read{false};
@@ -904,7 +945,9 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
     std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(alive(pid)) << "the run was not held";
     for (size_t i = 0; i < c.signals.size(); ++i) {
-      if (i > 0) std::this_thread::sleep_for(50ms);
+      if (i > 0) {
+        ASSERT_TRUE(until([&] { return !untaken(pid, c.signals[i - 1]); }, pid));
+      }
       kill(pid, c.signals[i]);
     }
     EXPECT_EQ(ending(pid, c.limit), -c.signals.back());
@@ -996,18 +1039,14 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
       s.env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT),
                "LESSON_SIGNAL_AT=fifo-taken"};
     } else {
-      if (LESSON_SANITIZED) {
-        std::printf("[ skipped  ] %s: the sanitizers need /proc\n", c.name);
-        continue;
-      }
-      if (std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /proc' >/dev/null 2>&1") != 0) {
-        std::printf("[ skipped  ] %s: cannot mount over /proc here\n", c.name);
+      if (const char* why = whyProcStays()) {
+        std::printf("[ skipped  ] %s: %s\n", c.name, why);
         continue;
       }
       int ends[2];
       ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
       mine = ends[0], theirs = ends[1];
-      s.args = {"/usr/bin/unshare", "-rm", "/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\"", bin};
+      s.args = withoutProc({"kelvaro"});
     }
     s.args.insert(s.args.end(), options.begin(), options.end());
     if (c.stream != kTerminal) s.args.insert(s.args.end(), {"--png", (f.dir / "p.png").string()});
@@ -1421,10 +1460,10 @@ TEST(Endings, SharedFoldersLeaveOtherUsersTheirLinksAndFiles) {
 // FIFO swapped for a file is not written.
 TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
   // A run whose --trace is the FIFO `fifo`, made here.
-  auto startOn = [](const fs::path& fifo, std::vector<std::string> args, const fs::path& err) {
+  auto startOn = [](const fs::path& fifo, std::vector<std::string> args, const fs::path& err, bool procHidden = false) {
     if (mkfifo(fifo.c_str(), 0600) != 0) return pid_t{-1};
     args.insert(args.begin(), {"kelvaro", "--headless", "--keys", "1 Enter", "--trace", fifo.string()});
-    return start({args, {kNoLeaks}, err});
+    return start({procHidden ? withoutProc(args) : args, {kNoLeaks}, err});
   };
   const std::string waits = "--trace: waiting for a reader to open the FIFO ";
   auto said = [&](const fs::path& err) { return slurp(err).rfind(waits, 0) == 0; };
@@ -1457,11 +1496,16 @@ TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
     left.insert({"shared", "shared/p.png", "t.fifo", "err"});
     EXPECT_EQ(f.entries(), left);
   }
-  {
-    SCOPED_TRACE("the FIFO swapped for a file");
+  // Where there is no /proc, the FIFO is opened by its name.
+  for (bool procHidden : {false, true}) {
+    SCOPED_TRACE(procHidden ? "the FIFO swapped for a file, with no /proc" : "the FIFO swapped for a file");
+    if (const char* why = procHidden ? whyProcStays() : nullptr) {
+      std::printf("[ skipped  ] the FIFO swapped for a file, with no /proc: %s\n", why);
+      continue;
+    }
     Folder f("swapped");
     fs::path fifo = f.dir / "t.fifo", err = f.dir / "err";
-    pid_t pid = startOn(fifo, {}, err);
+    pid_t pid = startOn(fifo, {}, err, procHidden);
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(until([&] { return said(err); }, pid)) << "the wait was not said";
     const std::string theirs(1000000, 'Z');
