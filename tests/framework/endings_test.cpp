@@ -1299,18 +1299,34 @@ TEST(Endings, WhatAFolderTakesIsWritten) {
   EXPECT_EQ(o.says, std::vector<std::string>{});
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // A run started without its standard streams, whose numbers its own
-  // files and folders may then take: they are not written as streams.
-  Folder g("streamless");
+  // files and folders may then take: they are not written as streams, and
+  // what a library writes to the streams meanwhile (fontconfig's report of
+  // each font it matches, asked for by the environment) goes into none of
+  // them. Each output is the same as a run's that has its streams; a run
+  // with one output has the fewest folders of its own on those numbers.
   std::string keys = "1 Enter";
   for (int i = 0; i < 30; ++i) keys += " Space Space Esc 1 Enter";
-  Spawn streamless({"kelvaro", "--headless", "--keys", keys, "--png", (g.dir / "p.png").string(), "--trace",
-                    (g.dir / "t.jsonl").string()},
-                   {kNoLeaks}, f.dir / "err");
-  streamless.closed = {0, 1, 2};
-  EXPECT_EQ(run(streamless).ending, 0);
-  expectWholePng(g.dir / "p.png");
-  expectWholeTrace(g.dir / "t.jsonl");
-  expectOnlyWholeOutputs(g);
+  const std::vector<std::string> both = {"--png", "p.png", "--trace", "t.jsonl"}, pngOnly = {"--png", "p.png"},
+                                 traceOnly = {"--trace", "t.jsonl"};
+  for (const std::vector<std::string>& given : {both, pngOnly, traceOnly}) {
+    Folder g("streamless"), withStreams("with_streams");
+    for (const Folder* into : {&withStreams, &g}) {
+      std::vector<std::string> args = {"kelvaro", "--headless", "--keys", keys};
+      for (size_t i = 0; i < given.size(); i += 2)
+        args.insert(args.end(), {given[i], (into->dir / given[i + 1]).string()});
+      Spawn s(args, {kNoLeaks, "FC_DEBUG=1"}, f.dir / "err");
+      if (into == &g) s.closed = {0, 1, 2};
+      EXPECT_EQ(run(s).ending, 0);
+    }
+    expectOnlyWholeOutputs(g);
+    for (size_t i = 0; i < given.size(); i += 2) {
+      SCOPED_TRACE(given[i]);
+      fs::path made = g.dir / given[i + 1];
+      if (given[i] == "--png") expectWholePng(made);
+      else expectWholeTrace(made);
+      EXPECT_TRUE(slurp(made) == slurp(withStreams.dir / given[i + 1])) << "not what a run with its streams writes";
+    }
+  }
   // The program's own standard output, a pipe, in a process namespace of
   // its own where its number is not the one /proc knows it by.
   if (std::system("unshare -rpf true >/dev/null 2>&1") != 0) {
