@@ -1561,20 +1561,95 @@ TEST(Endings, OutputsAreNamedWithoutProc) {
   EXPECT_EQ(f.entries(), (std::set<std::string>{"p.png", "t.jsonl"}));
 }
 
+// An output's data is on the disk before the output has its name, so that
+// a power cut cannot leave a named file that is not whole: a new file and
+// one replaced, unnamed until then or under a temporary name, and the
+// shots. A name that another program takes between the run's check and its
+// naming (a preloaded library takes it then) is replaced like any other.
+TEST(Endings, AnOutputIsOnTheDiskBeforeItHasItsName) {
+  struct Case {
+    const char* name;
+    bool replaces;           // --png and --trace are there before the run
+    bool unnamedRefused;     // the file system makes no unnamed files
+    std::string taken = "";  // the name another file takes just before the run names its output
+  };
+  const Case cases[] = {
+      {"new files", false, false},
+      {"files replaced", true, false},
+      {"new files under temporary names", false, true},
+      {"files replaced under temporary names", true, true},
+      {"a name taken after the check", false, false, "p.png"},
+      {"a name taken after the check, under temporary names", false, true, "p.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder f("on_disk");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    fs::path log = f.dir.parent_path() / ("on_disk_log_" + std::to_string(getpid())),
+             err = f.dir.parent_path() / ("on_disk_err_" + std::to_string(getpid()));
+    if (c.replaces) {
+      put(png, "before");
+      put(trace, "before");
+    }
+    std::string preload = NAMING;
+    if (c.unnamedRefused) preload += std::string(":") + NO_UNNAMED_FILES;
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload,
+                                    "LESSON_NAMING_LOG=" + log.string()};
+    if (!c.taken.empty()) env.push_back("LESSON_NAME_TAKEN=" + c.taken);
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", trace.string(),
+                      "--shots", (f.dir / "shots").string()},
+                     env, err});
+    EXPECT_EQ(o.ending, 0);
+    EXPECT_EQ(o.says, std::vector<std::string>{});
+    expectWholePng(png);
+    expectWholeTrace(trace);
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"p.png", "t.jsonl", "shots", "shots/shot-0001.png",
+                                                  "shots/shot-0002.png"}));
+    std::set<std::string> synced, named, taken;
+    for (const std::string& line : linesOf(slurp(log))) {
+      std::istringstream in(line);
+      std::string what, name, id;
+      in >> what;
+      if (what == "sync") {
+        in >> id;
+        synced.insert(id);
+        continue;
+      }
+      in >> name >> id;
+      if (what == "taken") {
+        taken.insert(name);
+        continue;
+      }
+      EXPECT_TRUE(synced.count(id)) << name << " was named before its data was on the disk";
+      if (name.rfind(".out-", 0) != 0) named.insert(name);
+    }
+    EXPECT_EQ(named, (std::set<std::string>{"p.png", "t.jsonl", "shot-0001.png", "shot-0002.png"}));
+    EXPECT_EQ(taken, c.taken.empty() ? std::set<std::string>{} : std::set<std::string>{c.taken});
+    fs::remove(log);
+    fs::remove(err);
+  }
+}
+
 // The compressor fails as it does when memory runs out: the run says so in
-// plain words, and its other outputs are written.
+// plain words, and its other outputs are written. Where the file system
+// makes no unnamed files, the page's temporary name goes with it.
 TEST(Endings, APngThatCannotBeMadeSaysWhy) {
-  Folder f("no_png");
-  fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
-  Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", png.string(), "--trace", trace.string()},
-                   {"LD_PRELOAD=" + std::string(FAILING_COMPRESSOR), "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
-                   f.dir / "err"});
-  EXPECT_EQ(o.ending, rt::kOutputFailed);
-  EXPECT_EQ(o.says, std::vector<std::string>{"--png: cannot write " + png.string() +
-                                             ": there was not enough memory to make the PNG"});
-  EXPECT_FALSE(fs::exists(png));
-  expectWholeTrace(trace);
-  expectOnlyWholeOutputs(f);
+  for (bool unnamedRefused : {false, true}) {
+    SCOPED_TRACE(unnamedRefused ? "under temporary names" : "unnamed");
+    Folder f("no_png");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    std::string preload = FAILING_COMPRESSOR;
+    if (unnamedRefused) preload += std::string(":") + NO_UNNAMED_FILES;
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", png.string(), "--trace", trace.string()},
+                     {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
+                     f.dir / "err"});
+    EXPECT_EQ(o.ending, rt::kOutputFailed);
+    EXPECT_EQ(o.says, std::vector<std::string>{"--png: cannot write " + png.string() +
+                                               ": there was not enough memory to make the PNG"});
+    EXPECT_FALSE(fs::exists(png));
+    expectWholeTrace(trace);
+    expectOnlyWholeOutputs(f);
+  }
 }
 
 // A window run whose display goes away, or which is stopped, writes its
@@ -1594,6 +1669,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
     int ending;
     std::vector<std::string> says;  // each the start of a line
     bool errClosed = false;         // the run starts without a standard error
+    // The file system makes no unnamed files, and the page cannot be made
+    // for want of memory (the shots can).
+    bool pageUnmade = false;
   };
   const std::string hold = "; the outputs hold the run as it stood";
   const Case cases[] = {
@@ -1604,6 +1682,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       {"stop", kSignal, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
       {"the display server ends, and an output fails", kEndServer, 0, "/dev/full", rt::kOutputFailed,
        {"--png: cannot write /dev/full: No space left on device", "the display was lost ("}},
+      // Its temporary name goes with it.
+      {"the display server ends, and a page under a temporary name cannot be made", kEndServer, 0, "",
+       rt::kOutputFailed, {"--png: cannot write ", "the display was lost ("}, false, true},
       {"a stop as the display server ends", kStopWithServer, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
       // Its line waits for a reader that takes nothing, until a stop.
       {"the display server ends with nobody reading the messages, then a stop", kEndServerUnread, SIGTERM, "",
@@ -1634,6 +1715,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
              "--shots", shots.string()},
             {"DISPLAY=" + display.name(), kNoLeaks}, err);
     if (c.errClosed) s.closed = {2};
+    if (c.pageUnmade)
+      s.env = {"DISPLAY=" + display.name(), kNoLeaks + ":verify_asan_link_order=0",
+               "LD_PRELOAD=" + std::string(FAILING_COMPRESSOR) + ":" + NO_UNNAMED_FILES, "LESSON_COMPRESSOR_WORKS=2"};
     pid_t pid = start(s);
     ASSERT_GT(pid, 0);
     // Both keys taken: the window is up and waits for the next.
@@ -1677,7 +1761,10 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       expectWholeTrace(trace);
       EXPECT_NE(slurp(trace).find("{\"op\":\"KEY\",\"code\":13}"), std::string::npos)
           << "the trace holds the keys taken";
-      if (c.png.empty()) expectWholePng(png);
+      if (c.png.empty() && !c.pageUnmade) expectWholePng(png);
+    }
+    if (c.pageUnmade) {
+      EXPECT_FALSE(fs::exists(png));
     }
     expectOnlyWholeOutputs(f);
   }
