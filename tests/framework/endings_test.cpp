@@ -156,6 +156,7 @@ struct Spawn {
   std::vector<int> closed;  // descriptors the program starts without, as a caller may close them
   std::vector<int> blocked;  // signals held when it starts, as a job runner may hold them
   bool noQueuedSignals = false;  // no signal may be queued for it (RLIMIT_SIGPENDING of 0)
+  std::vector<int> ignored;  // signals the program starts with ignored, as under nohup
 };
 
 pid_t start(const Spawn& s) {
@@ -177,6 +178,9 @@ pid_t start(const Spawn& s) {
   struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
   for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
+  struct sigaction ign {};
+  ign.sa_handler = SIG_IGN;
+  for (int sig : s.ignored) sigaction(sig, &ign, nullptr);
   sigset_t held;
   sigemptyset(&held);
   for (int sig : s.blocked) sigaddset(&held, sig);
@@ -217,14 +221,23 @@ bool alive(pid_t pid) {
   return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
 }
 
-// Whether the process has its own handler for `sig`: the program is past
-// its first steps and a signal now meets its handling, not the default.
-bool catches(pid_t pid, int sig) {
+// Whether `sig` is in one of the signal sets of the process's (its main
+// thread's) status whose lines start with `field`.
+bool inSignalSet(pid_t pid, const std::vector<std::string>& fields, int sig) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);)
-    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    for (const std::string& field : fields)
+      if (line.rfind(field, 0) == 0 && (std::stoull(line.substr(field.size()), nullptr, 16) >> (sig - 1)) & 1)
+        return true;
   return false;
 }
+
+// Whether the process has its own handler for `sig`: the program is past
+// its first steps and a signal now meets its handling, not the default.
+bool catches(pid_t pid, int sig) { return inSignalSet(pid, {"SigCgt:"}, sig); }
+
+// Whether `sig` was sent to the process and waits still to be taken.
+bool untaken(pid_t pid, int sig) { return inSignalSet(pid, {"ShdPnd:", "SigPnd:"}, sig); }
 
 bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration limit = 60s) {
   auto end = Clock::now() + limit;
@@ -261,6 +274,24 @@ std::string longScript() {
 }
 
 const std::string kNoLeaks = "ASAN_OPTIONS=detect_leaks=0";
+
+// Why a run cannot be started with /proc hidden here, or nullptr when it
+// can: a mount namespace of its own, with an empty file system over /proc.
+const char* whyProcStays() {
+  if (LESSON_SANITIZED) return "the sanitizers need /proc";
+  if (std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /proc' >/dev/null 2>&1") != 0)
+    return "cannot mount over /proc here";
+  return nullptr;
+}
+
+// The command that runs `args` (a program in the build's bin folder, and
+// its arguments) with /proc hidden.
+std::vector<std::string> withoutProc(std::vector<std::string> args) {
+  args[0] = std::string(LESSON_BIN_DIR) + "/" + args[0];
+  args.insert(args.begin(),
+              {"/usr/bin/unshare", "-rm", "/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\""});
+  return args;
+}
 
 // The top-level windows of the display.
 std::vector<::Window> windowsOf(::Display* dpy) {
@@ -331,6 +362,7 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     // signals land on a second thread of the run, which it starts.
     std::string at = "";
     bool unnamedRefused = false;  // the file system makes no unnamed files
+    std::vector<int> ignored = {};  // signals the run starts with ignored
   };
   const std::string hold = "the outputs hold the run as it stood";
   const std::string left = "left as they were before the run: --trace, --png";
@@ -374,6 +406,17 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
        {"ended at once by SIGRTMIN+3; " + left}, kAsBefore, kAsBefore, "", true},
       {"a trap, with temporary names", {}, true, {{0ms, SIGTRAP}}, -SIGTRAP, {"ended at once by SIGTRAP; " + left},
        kAsBefore, kAsBefore, "", true},
+      // A fault's signal sent by another process is not a fault of the
+      // run's: it ends the run as the others do.
+      {"SIGSEGV sent", {}, true, {{0ms, SIGSEGV}}, -SIGSEGV, {"ended at once by SIGSEGV; " + left}, kAsBefore,
+       kAsBefore},
+      {"SIGBUS sent", {}, true, {{0ms, SIGBUS}}, -SIGBUS, {"ended at once by SIGBUS; " + left}, kAsBefore, kAsBefore},
+      {"SIGFPE sent", {}, true, {{0ms, SIGFPE}}, -SIGFPE, {"ended at once by SIGFPE; " + left}, kAsBefore, kAsBefore},
+      {"SIGILL sent", {}, true, {{0ms, SIGILL}}, -SIGILL, {"ended at once by SIGILL; " + left}, kAsBefore, kAsBefore},
+      // Ignored when the run was started (nohup, a background job of a
+      // script), they stay ignored: the run goes on to its end.
+      {"stops and an alarm ignored at start", {}, false, {{100ms, SIGINT}, {0ms, SIGHUP}, {0ms, SIGALRM}}, 0, {},
+       kWhole, kWhole, "", false, {SIGINT, SIGHUP, SIGALRM}},
       // An internal failure (an allocation that fails) with a stop pending,
       // both brought about by a preloaded library at the trace's first
       // write: the run dies by the stop and says that it ended before its
@@ -399,7 +442,9 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=" + c.at};
     if (c.unnamedRefused)
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)};
-    pid_t pid = start({args, env, err});
+    Spawn spawn(args, env, err);
+    spawn.ignored = c.ignored;
+    pid_t pid = start(spawn);
     ASSERT_GT(pid, 0);
     if (!c.signals.empty()) {
       ASSERT_TRUE(until([&] { return catches(pid, SIGTERM); }, pid));
@@ -890,9 +935,11 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
     std::vector<std::string> args;  // besides --headless; {fifo}: a FIFO of its own whose reader reads nothing
     Err err;                        // the standard error
     bool slowReader;                // the pipe's reader takes 4 KiB every 0.4 s
-    std::vector<int> signals;       // 50 ms apart
+    std::vector<int> signals;       // each once the run took the one before
     std::vector<std::string> says;  // when the standard error is a file
     Clock::duration limit = 3s;     // from the last signal to the run's end
+    bool procHidden = false;        // no /proc to open a stream anew through
+    std::string at = "";            // the moment of the preloaded library's, or ""
   };
   std::string keys;
   for (int i = 0; i < 30; ++i) keys += " 1 Enter Space Space Esc";
@@ -903,6 +950,11 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
        {SIGTERM}, {}},
       {"a second stop with a stalled standard error", {"--keys", keys, "--trace", "/dev/stdout"}, kErrStalled, false,
        {SIGTERM, SIGINT}, {}},
+      // The run writes into the streams themselves, which wait in a write,
+      // and its look for room in the standard error finds some that
+      // another writer takes before the second stop's line is written.
+      {"a second stop with a stalled standard error, with no /proc", {"--keys", keys, "--trace", "/dev/stdout"},
+       kErrStalled, false, {SIGTERM, SIGINT}, {}, 3s, true, "look-taken"},
       {"a large page to a reader that takes a little at a time",
        {"--keys", "1", "--size", "12000x12000", "--png", "/dev/stdout"}, kErrFile, true, {SIGTERM},
        {"--png: cannot write /dev/stdout: the run was stopped while it waited for the reader",
@@ -916,6 +968,10 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (const char* why = c.procHidden ? whyProcStays() : nullptr) {
+      std::printf("[ skipped  ] %s: %s\n", c.name, why);
+      continue;
+    }
     Folder f("stalled");
     fs::path pipe = f.dir / "pipe", fifo = f.dir / "fifo", errFifo = f.dir / "err-fifo", png = f.dir / "p.png";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -948,7 +1004,10 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
       int pending = 0;
       ASSERT_TRUE(until([&] { return ioctl(errReader, FIONREAD, &pending) == 0 && pending >= 65536; }, other));
     }
-    Spawn s(args, {kNoLeaks}, err);
+    Spawn s(c.procHidden ? withoutProc(args) : args, {kNoLeaks}, err);
+    if (!c.at.empty())
+      s.env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT),
+               "LESSON_SIGNAL_AT=" + c.at};
     s.out = pipe;
     pid_t pid = start(s);
     std::atomic<bool> reading{c.slowReader}, read{false};
@@ -964,7 +1023,9 @@ TEST(Endings, AStopIsNotHeldByReadersThatTakeLittleOrNothing) {
     std::this_thread::sleep_for(200ms);
     ASSERT_TRUE(alive(pid)) << "the run was not held";
     for (size_t i = 0; i < c.signals.size(); ++i) {
-      if (i > 0) std::this_thread::sleep_for(50ms);
+      if (i > 0) {
+        ASSERT_TRUE(until([&] { return !untaken(pid, c.signals[i - 1]); }, pid));
+      }
       kill(pid, c.signals[i]);
     }
     EXPECT_EQ(ending(pid, c.limit), -c.signals.back());
@@ -1056,18 +1117,14 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
       s.env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT),
                "LESSON_SIGNAL_AT=fifo-taken"};
     } else {
-      if (LESSON_SANITIZED) {
-        std::printf("[ skipped  ] %s: the sanitizers need /proc\n", c.name);
-        continue;
-      }
-      if (std::system("unshare -rm /bin/sh -c 'mount -t tmpfs none /proc' >/dev/null 2>&1") != 0) {
-        std::printf("[ skipped  ] %s: cannot mount over /proc here\n", c.name);
+      if (const char* why = whyProcStays()) {
+        std::printf("[ skipped  ] %s: %s\n", c.name, why);
         continue;
       }
       int ends[2];
       ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
       mine = ends[0], theirs = ends[1];
-      s.args = {"/usr/bin/unshare", "-rm", "/bin/sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\"", bin};
+      s.args = withoutProc({"kelvaro"});
     }
     s.args.insert(s.args.end(), options.begin(), options.end());
     if (c.stream != kTerminal) s.args.insert(s.args.end(), {"--png", (f.dir / "p.png").string()});
@@ -1502,6 +1559,10 @@ TEST(Endings, OutputsThatWouldFailAreRefusedBeforeTheRun) {
        {},
        "--png and --trace name the same file",
        !canUnshare},
+      // Open for reading only, here on /dev/null, which would take the page
+      // if it were opened anew for writing.
+      {"the standard input, read-only", {"kelvaro", "--headless", "--png", "/dev/stdin"}, {},
+       "--png: cannot write /dev/stdin: "},
   };
   fs::create_directories(f.dir / "ro");
   put(f.dir / "plain", "plain");
@@ -1622,18 +1683,34 @@ TEST(Endings, WhatAFolderTakesIsWritten) {
   EXPECT_EQ(o.says, std::vector<std::string>{});
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // A run started without its standard streams, whose numbers its own
-  // files and folders may then take: they are not written as streams.
-  Folder g("streamless");
+  // files and folders may then take: they are not written as streams, and
+  // what a library writes to the streams meanwhile (fontconfig's report of
+  // each font it matches, asked for by the environment) goes into none of
+  // them. Each output is the same as a run's that has its streams; a run
+  // with one output has the fewest folders of its own on those numbers.
   std::string keys = "1 Enter";
   for (int i = 0; i < 30; ++i) keys += " Space Space Esc 1 Enter";
-  Spawn streamless({"kelvaro", "--headless", "--keys", keys, "--png", (g.dir / "p.png").string(), "--trace",
-                    (g.dir / "t.jsonl").string()},
-                   {kNoLeaks}, f.dir / "err");
-  streamless.closed = {0, 1, 2};
-  EXPECT_EQ(run(streamless).ending, 0);
-  expectWholePng(g.dir / "p.png");
-  expectWholeTrace(g.dir / "t.jsonl");
-  expectOnlyWholeOutputs(g);
+  const std::vector<std::string> both = {"--png", "p.png", "--trace", "t.jsonl"}, pngOnly = {"--png", "p.png"},
+                                 traceOnly = {"--trace", "t.jsonl"};
+  for (const std::vector<std::string>& given : {both, pngOnly, traceOnly}) {
+    Folder g("streamless"), withStreams("with_streams");
+    for (const Folder* into : {&withStreams, &g}) {
+      std::vector<std::string> args = {"kelvaro", "--headless", "--keys", keys};
+      for (size_t i = 0; i < given.size(); i += 2)
+        args.insert(args.end(), {given[i], (into->dir / given[i + 1]).string()});
+      Spawn s(args, {kNoLeaks, "FC_DEBUG=1"}, f.dir / "err");
+      if (into == &g) s.closed = {0, 1, 2};
+      EXPECT_EQ(run(s).ending, 0);
+    }
+    expectOnlyWholeOutputs(g);
+    for (size_t i = 0; i < given.size(); i += 2) {
+      SCOPED_TRACE(given[i]);
+      fs::path made = g.dir / given[i + 1];
+      if (given[i] == "--png") expectWholePng(made);
+      else expectWholeTrace(made);
+      EXPECT_TRUE(slurp(made) == slurp(withStreams.dir / given[i + 1])) << "not what a run with its streams writes";
+    }
+  }
   // The program's own standard output, a pipe, in a process namespace of
   // its own where its number is not the one /proc knows it by.
   if (std::system("unshare -rpf true >/dev/null 2>&1") != 0) {
@@ -1989,10 +2066,10 @@ TEST(Endings, AReplacementLetsNoOneInBeforeItHasTheOldFilesAccess) {
 // FIFO swapped for a file is not written.
 TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
   // A run whose --trace is the FIFO `fifo`, made here.
-  auto startOn = [](const fs::path& fifo, std::vector<std::string> args, const fs::path& err) {
+  auto startOn = [](const fs::path& fifo, std::vector<std::string> args, const fs::path& err, bool procHidden = false) {
     if (mkfifo(fifo.c_str(), 0600) != 0) return pid_t{-1};
     args.insert(args.begin(), {"kelvaro", "--headless", "--keys", "1 Enter", "--trace", fifo.string()});
-    return start({args, {kNoLeaks}, err});
+    return start({procHidden ? withoutProc(args) : args, {kNoLeaks}, err});
   };
   const std::string waits = "--trace: waiting for a reader to open the FIFO ";
   auto said = [&](const fs::path& err) { return slurp(err).rfind(waits, 0) == 0; };
@@ -2025,11 +2102,16 @@ TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
     left.insert({"shared", "shared/p.png", "t.fifo", "err"});
     EXPECT_EQ(f.entries(), left);
   }
-  {
-    SCOPED_TRACE("the FIFO swapped for a file");
+  // Where there is no /proc, the FIFO is opened by its name.
+  for (bool procHidden : {false, true}) {
+    SCOPED_TRACE(procHidden ? "the FIFO swapped for a file, with no /proc" : "the FIFO swapped for a file");
+    if (const char* why = procHidden ? whyProcStays() : nullptr) {
+      std::printf("[ skipped  ] the FIFO swapped for a file, with no /proc: %s\n", why);
+      continue;
+    }
     Folder f("swapped");
     fs::path fifo = f.dir / "t.fifo", err = f.dir / "err";
-    pid_t pid = startOn(fifo, {}, err);
+    pid_t pid = startOn(fifo, {}, err, procHidden);
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(until([&] { return said(err); }, pid)) << "the wait was not said";
     const std::string theirs(1000000, 'Z');
@@ -2069,20 +2151,95 @@ TEST(Endings, OutputsAreNamedWithoutProc) {
   EXPECT_EQ(f.entries(), (std::set<std::string>{"p.png", "t.jsonl"}));
 }
 
+// An output's data is on the disk before the output has its name, so that
+// a power cut cannot leave a named file that is not whole: a new file and
+// one replaced, unnamed until then or under a temporary name, and the
+// shots. A name that another program takes between the run's check and its
+// naming (a preloaded library takes it then) is replaced like any other.
+TEST(Endings, AnOutputIsOnTheDiskBeforeItHasItsName) {
+  struct Case {
+    const char* name;
+    bool replaces;           // --png and --trace are there before the run
+    bool unnamedRefused;     // the file system makes no unnamed files
+    std::string taken = "";  // the name another file takes just before the run names its output
+  };
+  const Case cases[] = {
+      {"new files", false, false},
+      {"files replaced", true, false},
+      {"new files under temporary names", false, true},
+      {"files replaced under temporary names", true, true},
+      {"a name taken after the check", false, false, "p.png"},
+      {"a name taken after the check, under temporary names", false, true, "p.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder f("on_disk");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    fs::path log = f.dir.parent_path() / ("on_disk_log_" + std::to_string(getpid())),
+             err = f.dir.parent_path() / ("on_disk_err_" + std::to_string(getpid()));
+    if (c.replaces) {
+      put(png, "before");
+      put(trace, "before");
+    }
+    std::string preload = NAMING;
+    if (c.unnamedRefused) preload += std::string(":") + NO_UNNAMED_FILES;
+    std::vector<std::string> env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + preload,
+                                    "LESSON_NAMING_LOG=" + log.string()};
+    if (!c.taken.empty()) env.push_back("LESSON_NAME_TAKEN=" + c.taken);
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1 Enter", "--png", png.string(), "--trace", trace.string(),
+                      "--shots", (f.dir / "shots").string()},
+                     env, err});
+    EXPECT_EQ(o.ending, 0);
+    EXPECT_EQ(o.says, std::vector<std::string>{});
+    expectWholePng(png);
+    expectWholeTrace(trace);
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"p.png", "t.jsonl", "shots", "shots/shot-0001.png",
+                                                  "shots/shot-0002.png"}));
+    std::set<std::string> synced, named, taken;
+    for (const std::string& line : linesOf(slurp(log))) {
+      std::istringstream in(line);
+      std::string what, name, id;
+      in >> what;
+      if (what == "sync") {
+        in >> id;
+        synced.insert(id);
+        continue;
+      }
+      in >> name >> id;
+      if (what == "taken") {
+        taken.insert(name);
+        continue;
+      }
+      EXPECT_TRUE(synced.count(id)) << name << " was named before its data was on the disk";
+      if (name.rfind(".out-", 0) != 0) named.insert(name);
+    }
+    EXPECT_EQ(named, (std::set<std::string>{"p.png", "t.jsonl", "shot-0001.png", "shot-0002.png"}));
+    EXPECT_EQ(taken, c.taken.empty() ? std::set<std::string>{} : std::set<std::string>{c.taken});
+    fs::remove(log);
+    fs::remove(err);
+  }
+}
+
 // The compressor fails as it does when memory runs out: the run says so in
-// plain words, and its other outputs are written.
+// plain words, and its other outputs are written. Where the file system
+// makes no unnamed files, the page's temporary name goes with it.
 TEST(Endings, APngThatCannotBeMadeSaysWhy) {
-  Folder f("no_png");
-  fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
-  Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", png.string(), "--trace", trace.string()},
-                   {"LD_PRELOAD=" + std::string(FAILING_COMPRESSOR), "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
-                   f.dir / "err"});
-  EXPECT_EQ(o.ending, rt::kOutputFailed);
-  EXPECT_EQ(o.says, std::vector<std::string>{"--png: cannot write " + png.string() +
-                                             ": there was not enough memory to make the PNG"});
-  EXPECT_FALSE(fs::exists(png));
-  expectWholeTrace(trace);
-  expectOnlyWholeOutputs(f);
+  for (bool unnamedRefused : {false, true}) {
+    SCOPED_TRACE(unnamedRefused ? "under temporary names" : "unnamed");
+    Folder f("no_png");
+    fs::path png = f.dir / "p.png", trace = f.dir / "t.jsonl";
+    std::string preload = FAILING_COMPRESSOR;
+    if (unnamedRefused) preload += std::string(":") + NO_UNNAMED_FILES;
+    Outcome o = run({{"kelvaro", "--headless", "--keys", "1", "--png", png.string(), "--trace", trace.string()},
+                     {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
+                     f.dir / "err"});
+    EXPECT_EQ(o.ending, rt::kOutputFailed);
+    EXPECT_EQ(o.says, std::vector<std::string>{"--png: cannot write " + png.string() +
+                                               ": there was not enough memory to make the PNG"});
+    EXPECT_FALSE(fs::exists(png));
+    expectWholeTrace(trace);
+    expectOnlyWholeOutputs(f);
+  }
 }
 
 // A window run whose display goes away, or which is stopped, writes its
@@ -2103,6 +2260,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
     std::vector<std::string> says;  // each the start of a line
     bool errClosed = false;         // the run starts without a standard error
     bool noDevNull = false;         // nor a /dev/null to hold its number with
+    // The file system makes no unnamed files, and the page cannot be made
+    // for want of memory (the shots can).
+    bool pageUnmade = false;
   };
   const std::string hold = "; the outputs hold the run as it stood";
   const Case cases[] = {
@@ -2113,6 +2273,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       {"stop", kSignal, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
       {"the display server ends, and an output fails", kEndServer, 0, "/dev/full", rt::kOutputFailed,
        {"--png: cannot write /dev/full: No space left on device", "the display was lost ("}},
+      // Its temporary name goes with it.
+      {"the display server ends, and a page under a temporary name cannot be made", kEndServer, 0, "",
+       rt::kOutputFailed, {"--png: cannot write ", "the display was lost ("}, false, false, true},
       {"a stop as the display server ends", kStopWithServer, SIGTERM, "", -SIGTERM, {"stopped by SIGTERM" + hold}},
       // Its line waits for a reader that takes nothing, until a stop.
       {"the display server ends with nobody reading the messages, then a stop", kEndServerUnread, SIGTERM, "",
@@ -2153,6 +2316,9 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       s.args.insert(s.args.begin(), {"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
                                      "mount -t tmpfs none /dev && exec \"$0\" \"$@\""});
     }
+    if (c.pageUnmade)
+      s.env = {"DISPLAY=" + display.name(), kNoLeaks + ":verify_asan_link_order=0",
+               "LD_PRELOAD=" + std::string(FAILING_COMPRESSOR) + ":" + NO_UNNAMED_FILES, "LESSON_COMPRESSOR_WORKS=2"};
     pid_t pid = start(s);
     ASSERT_GT(pid, 0);
     // Both keys taken: the window is up and waits for the next.
@@ -2205,7 +2371,10 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       expectWholeTrace(trace);
       EXPECT_NE(slurp(trace).find("{\"op\":\"KEY\",\"code\":13}"), std::string::npos)
           << "the trace holds the keys taken";
-      if (c.png.empty()) expectWholePng(png);
+      if (c.png.empty() && !c.pageUnmade) expectWholePng(png);
+    }
+    if (c.pageUnmade) {
+      EXPECT_FALSE(fs::exists(png));
     }
     expectOnlyWholeOutputs(f);
   }

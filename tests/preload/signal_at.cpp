@@ -6,6 +6,9 @@
 //              that is full (a poll, or a write that would wait);
 //   fifo-taken SIGTERM just after a wait found room in a FIFO, a pipe or
 //              a socket, which another writer then takes, all of it;
+//   look-taken nothing sent: a look for room (a poll that does not wait)
+//              in a FIFO or a pipe that is full finds room all the same,
+//              as when another writer takes it all right after the look;
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
 //   named-second
@@ -159,6 +162,10 @@ void fill(int fd) {
 
 extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
   if (at("fifo-wait") && n == 1 && (fds[0].events & POLLOUT) && full(fds[0].fd)) sendOnce(SIGTERM);
+  if (at("look-taken") && n == 1 && timeout == 0 && (fds[0].events & POLLOUT) && full(fds[0].fd)) {
+    fds[0].revents = POLLOUT;
+    return 1;
+  }
   static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
   int r = real(fds, n, timeout);
   if (at("fifo-taken") && r == 1 && (fds[0].revents & POLLOUT) && (fifo(fds[0].fd) || isSocket(fds[0].fd)) &&
