@@ -471,7 +471,10 @@ void dieBy(int sig) {
 std::string signalName(int sig) { return SignalName(sig).text; }
 
 SignalsHeld::SignalsHeld() {
+  // The signals of a fault too: one sent waits as the others do, and a
+  // real fault meanwhile ends the process by the system's default.
   sigset_t set = endingSignals();
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) sigaddset(&set, sig);
   pthread_sigmask(SIG_BLOCK, &set, &before_);
 }
 

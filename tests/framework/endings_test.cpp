@@ -533,8 +533,9 @@ TEST(Endings, NoEndingLeavesAFileOfOursBehind) {
 // exceeds its limit of CPU time, while it writes a large page under a
 // temporary name, leaves nothing hidden either.
 TEST(Endings, NoSignalLeavesATemporaryFileJustMade) {
-  std::vector<int> signals = {SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,  SIGXCPU,
-                              SIGPOLL, SIGPWR,  SIGABRT, SIGSYS,  SIGTRAP, SIGSTKFLT};
+  // The signals of a fault too, sent by another process.
+  std::vector<int> signals = {SIGTERM, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL,
+                              SIGPWR,  SIGABRT, SIGSYS,  SIGTRAP, SIGSTKFLT, SIGSEGV, SIGBUS,  SIGFPE,  SIGILL};
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) signals.push_back(sig);
   const std::string preload = std::string(SIGNAL_AT) + ":" + NO_UNNAMED_FILES;
   for (int sig : signals) {
