@@ -210,6 +210,18 @@ bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration limit 
   return true;
 }
 
+// Stops `pid` with SIGSTOP and returns once it is stopped: the signal is
+// only on its way when kill returns.
+void stopNow(pid_t pid) {
+  kill(pid, SIGSTOP);
+  auto stopped = [&] {
+    std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
+    size_t name = stat.rfind(')');
+    return name != std::string::npos && stat.compare(name, 3, ") T") == 0;
+  };
+  ASSERT_TRUE(until(stopped, pid)) << "process " << pid << " did not stop";
+}
+
 // The thread of `pid` named `name`, or 0.
 pid_t threadNamed(pid_t pid, const std::string& name) {
   for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task"))
@@ -629,10 +641,22 @@ TEST(Endings, ADeadRunsLeftoversAreClearedByTheNextRunIntoTheFolder) {
     return std::string();
   };
   ASSERT_TRUE(until([&] { return !hidden().empty(); }, live)) << "no temporary name";
+  std::string temp = hidden();
+  // The run takes the lock that marks the file as a live run's just after
+  // it made the file: the case begins once the lock is there.
+  auto locked = [&] {
+    int fd = open((g.dir / temp).c_str(), O_RDONLY | O_CLOEXEC);
+    struct flock l {};
+    l.l_type = F_WRLCK;
+    l.l_whence = SEEK_SET;
+    bool held = fd >= 0 && fcntl(fd, F_OFD_GETLK, &l) == 0 && l.l_type != F_UNLCK;
+    if (fd >= 0) close(fd);
+    return held;
+  };
+  ASSERT_TRUE(until(locked, live)) << "no lock on " << temp;
   // Held where it stands: a stopped process is a live one, and keeps its
   // locks.
-  kill(live, SIGSTOP);
-  std::string temp = hidden();
+  stopNow(live);
   timespec old[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
   EXPECT_EQ(utimensat(AT_FDCWD, (g.dir / temp).c_str(), old, 0), 0);
   o = run({{"/usr/bin/unshare", "-rpf", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless", "--keys", "1", "--png",
@@ -1569,11 +1593,11 @@ TEST(Endings, AWindowRunThatLosesItsDisplayOrIsStoppedWritesItsOutputs) {
       ASSERT_TRUE(alive(pid)) << "the line was not waited for";
       kill(pid, c.signal);
     } else if (c.how == kStopWithServerFrozen) {
-      kill(display.pid(), SIGSTOP);
+      stopNow(display.pid());
       kill(pid, c.signal);
     } else {
       // Both come while the run cannot act, and it finds both when it can.
-      kill(pid, SIGSTOP);
+      stopNow(pid);
       kill(pid, c.signal);
       kill(display.pid(), SIGKILL);
       waitpid(display.pid(), nullptr, 0);
