@@ -12,8 +12,9 @@
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
 //   named-second
-//              as `named`, but to the second thread of `thread`, which
-//              is given a moment to take it before the call returns;
+//              as `named`, but to the second thread of `thread`; the
+//              call returns once the signal has come on to the calling
+//              thread;
 //   temporary  the signal numbered LESSON_SIGNAL just after a temporary
 //              name is made: a file created, linked or renamed under a
 //              name that starts with ".out-";
@@ -59,9 +60,16 @@ void sendOnce(int sig) {
     return;
   }
   pthread_kill(second, sig);
-  // Time for the second thread to take the signal before this one goes on.
-  timespec pause{0, 50'000'000};
-  nanosleep(&pause, nullptr);
+  // This thread goes on only once the second one took the signal and sent
+  // it on here, where it waits while the run holds it; a run that takes it
+  // on the second thread alone ends meanwhile. A few seconds at most,
+  // should it never come.
+  for (int waited = 0; waited < 5000; ++waited) {
+    sigset_t pending;
+    if (sigpending(&pending) == 0 && sigismember(&pending, sig)) break;
+    timespec pause{0, 1'000'000};
+    nanosleep(&pause, nullptr);
+  }
 }
 
 // The next allocation fails.

@@ -247,10 +247,12 @@ class CutDisplay {
     pass(l, error, sizeof error, out);
   }
 
+  // Counted first: the client may end as soon as it sees the cut, and
+  // whoever waited for that reads the count then.
   void cut(Link& l) {
+    ++cuts_;
     shutdown(l.client, SHUT_RDWR);
     shutdown(l.server, SHUT_RDWR);
-    ++cuts_;
   }
 
   // Reads what waits on one side of a link and passes it on; false once
