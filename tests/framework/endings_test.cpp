@@ -1390,9 +1390,10 @@ TEST(Endings, AStreamIsWrittenWhereItLeads) {
       s.outPipe = master;
     }
     pid_t pid = start(s);
-    close(master);
     // What reaches the slave side, read until the run has ended and
-    // nothing more comes.
+    // nothing more comes. The test's master stays open meanwhile, so that
+    // the terminal does not hang up, dropping what was not read yet, as
+    // the run ends.
     std::string got;
     char buf[4096];
     auto giveUp = Clock::now() + 60s;
@@ -1409,6 +1410,7 @@ TEST(Endings, AStreamIsWrittenWhereItLeads) {
       }
     }
     close(slave);
+    close(master);
     EXPECT_EQ(ending(pid), onError ? 2 : 0);
     ASSERT_FALSE(got.empty()) << "nothing reached the terminal";
     if (onError) {
