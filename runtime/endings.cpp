@@ -101,7 +101,7 @@ void startEnding(int sig) {
   pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
   syscall(SYS_tgkill, getpid(), syscall(SYS_gettid), sig);
   // A signal whose default is to go on (none of ours): end all the same.
-  std::_Exit(128 + sig);
+  std::_Exit(kSignalled + sig);
 }
 
 void sleepMs(long long ms) {
@@ -254,14 +254,9 @@ class Line {
   size_t used_ = 0;
 };
 
-void dieNow(int sig) {
+[[noreturn]] void dieNow(int sig) {
   removeTemporaries();
-  signal(sig, SIG_DFL);
-  sigset_t one;
-  sigemptyset(&one);
-  sigaddset(&one, sig);
-  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-  ::raise(sig);
+  dieHere(sig);
 }
 
 enum class AtOnce { kAgain, kFatal, kStillWaiting };
@@ -464,8 +459,6 @@ void dieBy(int sig) {
   // Nothing of the program's waits in the standard streams' buffers: its
   // messages are written as they are said.
   dieNow(sig);
-  // Only when the signal could not end the process.
-  std::_Exit(kSignalled + sig);
 }
 
 std::string signalName(int sig) { return SignalName(sig).text; }

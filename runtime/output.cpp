@@ -128,10 +128,6 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
     bool fifo = S_ISFIFO(t.found.st_mode);
     const char* replaced =
         fifo ? "it was replaced while the run waited for a reader to open it" : "it was replaced while the run opened it";
-    auto same = [&](const struct stat& st) {
-      return st.st_dev == t.found.st_dev && st.st_ino == t.found.st_ino &&
-             (st.st_mode & S_IFMT) == (t.found.st_mode & S_IFMT);
-    };
     int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
     Fd fd;
     for (bool said = false;;) {
@@ -140,7 +136,7 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
       // where /proc allows; the check held it, so its number is no one
       // else's meanwhile.
       struct stat now;
-      if (fstatat(t.at->get(), t.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !same(now)) return fail(replaced);
+      if (fstatat(t.at->get(), t.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !sameFile(now, t.found)) return fail(replaced);
       fd.reset(::open(viaProc(t.held->get()).c_str(), flags));
       if (fd.get() < 0 && errno == ENOENT) fd.reset(openat(t.at->get(), t.name.c_str(), flags | O_NOFOLLOW));
       if (fd.get() >= 0) break;
@@ -154,7 +150,7 @@ bool OutputFile::openInPlace(const OutputTarget& t, const std::string& option) {
       nanosleep(&pause, nullptr);
     }
     struct stat opened;
-    if (fstat(fd.get(), &opened) != 0 || !same(opened)) return fail(replaced);
+    if (fstat(fd.get(), &opened) != 0 || !sameFile(opened, t.found)) return fail(replaced);
     if (std::string why = t.binary ? terminalRefuses(fd.get(), "it") : ""; !why.empty()) return fail(why);
     stream_ = StreamWriter::adopt(fd.release());
   }

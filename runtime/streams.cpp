@@ -100,8 +100,7 @@ bool opensAsItself(int fd, mode_t mode) {
 
 bool sameObject(int a, int b) {
   struct stat sa, sb;
-  return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino &&
-         sa.st_rdev == sb.st_rdev && (sa.st_mode & S_IFMT) == (sb.st_mode & S_IFMT);
+  return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sameFile(sa, sb);
 }
 
 }  // namespace
@@ -199,6 +198,11 @@ void StreamWriter::putNow(const char* data, size_t size) const {
     if (n <= 0) return;
     done += static_cast<size_t>(n);
   }
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_rdev == b.st_rdev &&
+         (a.st_mode & S_IFMT) == (b.st_mode & S_IFMT);
 }
 
 bool writeAll(int fd, const char* data, size_t size) {

@@ -15,6 +15,7 @@
 // backstop of the stop bounds the rest.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -71,6 +72,10 @@ class StreamWriter {
 
 // Writes all of `data` to a file; false with errno set.
 bool writeAll(int fd, const char* data, size_t size);
+
+// Whether `a` and `b` were found of one file (pipe, device): its file
+// system, number and type, and for a device its number.
+bool sameFile(const struct stat& a, const struct stat& b);
 
 // Waits until `fd` takes a write of up to PIPE_BUF bytes without waiting:
 // before a stop, as long as that takes, and once a stop is asked for, only
