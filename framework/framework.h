@@ -209,7 +209,7 @@ class Framework : public ProgramState {
   // The calculation check at a step boundary.
   void CHECK(Loc where = Loc::current()) { rt::calcCheck(where); }
   // END: the program ends.
-  [[noreturn]] void END() { throw rt::ProgramEnd{0}; }
+  [[noreturn]] void END() { throw rt::ProgramEnd{rt::kEnded}; }
 };
 
 // main() of a program: parses the options, opens the window or the

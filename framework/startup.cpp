@@ -31,7 +31,7 @@ int Framework::RunGuarded(const std::function<void()>& body) {
   } catch (const rt::ProgramEnd& end) {
     return rt.finish() ? end.status : rt::kOutputFailed;
   }
-  return rt.finish() ? 0 : rt::kOutputFailed;
+  return rt.finish() ? rt::kEnded : rt::kOutputFailed;
 }
 
 void Framework::StartUp() {
@@ -78,7 +78,7 @@ int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
   rt::takeStandardStreams();
   rt::catchEndings();
-  int status = 0;
+  int status = rt::kEnded;
   try {
     rt::Options options = rt::parseOptions(argc, argv);
     std::unique_ptr<rt::Runtime> runtime;
@@ -86,7 +86,7 @@ int RunProgram(int argc, char** argv,
       runtime = std::make_unique<rt::Runtime>(options);
     } catch (const rt::CannotStart& e) {
       rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
-      status = 1;
+      status = rt::kCannotStart;
     }
     if (runtime) {
       std::unique_ptr<Framework> program = make(*runtime);
@@ -100,7 +100,7 @@ int RunProgram(int argc, char** argv,
     status = end.status;
   } catch (const std::exception& e) {
     rt::say(std::string("fatal: ") + e.what());
-    status = 4;
+    status = rt::kInternalFailure;
   }
   // The window is closed and the outputs handled: a stop asked for at any
   // time before now ends the process by its signal, so that the caller

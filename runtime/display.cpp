@@ -40,7 +40,7 @@ class HeadlessDisplay : public QueueDisplay {
   using QueueDisplay::QueueDisplay;
   int poll() override {
     stopIfAsked();
-    if (queue_.empty() || queue_.front() == kCloseEvent) throw ProgramEnd{0};
+    if (queue_.empty() || queue_.front() == kCloseEvent) throw ProgramEnd{kEnded};
     int k = queue_.front();
     queue_.pop_front();
     return k;
@@ -97,7 +97,7 @@ void sayNoWindow(const std::string& why) {
 
 [[noreturn]] void noWindow(const std::string& why) {
   sayNoWindow(why);
-  throw ProgramEnd{1};
+  throw ProgramEnd{kCannotStart};
 }
 
 // True while the window is being made: from before the video driver
@@ -111,7 +111,7 @@ bool windowStarting = false;
   sayNoWindow(why);
   std::fflush(stderr);
   removeTemporaries();
-  std::_Exit(1);
+  std::_Exit(kCannotStart);
 }
 
 // The X library's own handlers print raw lines and end the process with
@@ -256,7 +256,7 @@ class WindowDisplay : public QueueDisplay {
     if (queue_.empty()) return -1;
     int k = queue_.front();
     queue_.pop_front();
-    if (k == kCloseEvent) throw ProgramEnd{0};
+    if (k == kCloseEvent) throw ProgramEnd{kEnded};
     return k;
   }
   void idle() override {

@@ -46,7 +46,7 @@ const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, S
 
 [[noreturn]] void refuse(const std::string& message) {
   say(message + " (see --help)");
-  throw ProgramEnd{2};
+  throw ProgramEnd{kRefused};
 }
 
 void printHelp(const std::string& program) {
@@ -214,7 +214,7 @@ Options parseOptions(int argc, char** argv) {
     };
     if (arg == "--help" || arg == "-h") {
       printHelp(program);
-      throw ProgramEnd{0};
+      throw ProgramEnd{kEnded};
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--keys") {

@@ -160,7 +160,7 @@ void Runtime::openOutput(StartingOutput& o) {
   o.out = std::make_unique<OutputFile>();
   if (!o.out->open(o.target, o.option, o.pending)) {
     say(std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error());
-    throw ProgramEnd{2};
+    throw ProgramEnd{kRefused};
   }
 }
 
@@ -180,7 +180,7 @@ void Runtime::makeFiles(Starting& starting) {
       shots_ = std::make_unique<OutputFolder>();
       if (!shots_->open(starting.targets.shots)) {
         say("--shots: cannot write into " + shown(options_.shots) + ": " + shots_->error());
-        throw ProgramEnd{2};
+        throw ProgramEnd{kRefused};
       }
     }
     for (StartingOutput& o : starting.outputs)
@@ -526,7 +526,7 @@ void Runtime::holdUntilClosed() {
   WaitOnOthers waiting;
   present();
   display_->holdUntilClosed(surface_);
-  throw ProgramEnd{3};
+  throw ProgramEnd{kRuntimeError};
 }
 
 float Runtime::RND() {

@@ -60,7 +60,7 @@ constexpr int kMaxPageSide = 16384;
 constexpr int kLayoutWidth = 1342, kLayoutHeight = 720;
 
 // Parses the command line; on a bad option prints one line to stderr and
-// throws ProgramEnd{2}; --help prints the usage and throws ProgramEnd{0}.
+// throws ProgramEnd{kRefused}; --help prints the usage and throws ProgramEnd{kEnded}.
 Options parseOptions(int argc, char** argv);
 // Parses a --keys script ("1 Enter Space"); throws std::invalid_argument.
 std::vector<int> parseKeys(const std::string& script);
