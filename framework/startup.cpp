@@ -77,7 +77,10 @@ void Framework::ErrorHandler() {
 int RunProgram(int argc, char** argv,
                const std::function<std::unique_ptr<Framework>(rt::Runtime&)>& make) {
   rt::takeStandardStreams();
-  rt::catchEndings();
+  if (std::string why = rt::catchEndings(); !why.empty()) {
+    rt::say("cannot start: " + why);
+    return rt::endRun(rt::kCannotStart);
+  }
   int status = rt::kEnded;
   try {
     rt::Options options = rt::parseOptions(argc, argv);
@@ -91,9 +94,6 @@ int RunProgram(int argc, char** argv,
     if (runtime) {
       std::unique_ptr<Framework> program = make(*runtime);
       runtime->setTitle(program->programTitle);
-      // From here on the lessons draw: the run's own work, but where it
-      // waits for a key or on a reader.
-      rt::OwnWork drawing;
       status = program->Run();
     }
   } catch (const rt::ProgramEnd& end) {
@@ -102,9 +102,5 @@ int RunProgram(int argc, char** argv,
     rt::say(std::string("fatal: ") + e.what());
     status = rt::kInternalFailure;
   }
-  // The window is closed and the outputs handled: a stop asked for at any
-  // time before now ends the process by its signal, so that the caller
-  // (a shell loop, make) stops too.
-  if (int sig = rt::finalStop()) rt::endByStop(sig);
-  return status;
+  return rt::endRun(status);
 }

@@ -3,6 +3,9 @@
 #include <SDL2/SDL.h>
 #include <cairo.h>
 #include <dlfcn.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,9 +53,10 @@ class HeadlessDisplay : public QueueDisplay {
   void holdUntilClosed(cairo_surface_t*) override {}
 };
 
-// How long a wait with no event sleeps before its poll returns empty, and
-// the slices it sleeps in, so that a stop is seen within one.
-constexpr int kIdleMs = 500, kIdleSliceMs = 50;
+// How long a wait with no event sleeps before its poll returns empty: as
+// often as the lessons look for a key with nothing typed. A stop ends the
+// wait at once.
+constexpr int kIdleMs = 500;
 
 double threadCpuSeconds() {
   timespec ts{};
@@ -91,12 +95,12 @@ std::string displayShown() {
   return envSet("DISPLAY") ? std::string("display ") + std::getenv("DISPLAY") : "the display";
 }
 
-void sayNoWindow(const std::string& why) {
-  say("cannot open a window: " + why + "; run with --headless to run without one");
+std::string noWindowLine(const std::string& why) {
+  return "cannot open a window: " + why + "; run with --headless to run without one";
 }
 
 [[noreturn]] void noWindow(const std::string& why) {
-  sayNoWindow(why);
+  say(noWindowLine(why));
   throw ProgramEnd{kCannotStart};
 }
 
@@ -108,10 +112,8 @@ bool windowStarting = false;
 // The run cannot start, found inside an X call: nothing may unwind through
 // the X library, and its handler must not return, so the process ends here.
 [[noreturn]] void noWindowNow(const std::string& why) {
-  sayNoWindow(why);
   std::fflush(stderr);
-  removeTemporaries();
-  std::_Exit(kCannotStart);
+  cannotStartNow(noWindowLine(why));
 }
 
 // The X library's own handlers print raw lines and end the process with
@@ -179,6 +181,20 @@ bool x11Driver() {
   return envSet("DISPLAY") && (!forced || !*forced || std::string(forced).find("x11") != std::string::npos);
 }
 
+// The descriptor of the connection to a local X server, found by the name
+// the server's socket has; -1 when there is none.
+int localXConnection() {
+  for (int fd = 3; fd < 1024; ++fd) {
+    sockaddr_un peer{};
+    socklen_t size = sizeof peer;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sun_family != AF_UNIX) continue;
+    // A socket in the file system, or in the abstract names (a leading NUL).
+    std::string name(peer.sun_path + (peer.sun_path[0] == '\0' ? 1 : 0));
+    if (name.find("/.X11-unix/X") != std::string::npos) return fd;
+  }
+  return -1;
+}
+
 // Starts the video driver of the display the session names, never an
 // invisible stand-in; a driver the user forced is taken as it is.
 void openVideo() {
@@ -200,6 +216,9 @@ void openVideo() {
     noWindow(displayShown() + " cannot be reached" +
              (envSet("SDL_VIDEODRIVER") ? std::string(" (") + SDL_GetError() + ")" : ""));
   }
+  // A stop's bound leaves out what a local server waits for a CPU, from
+  // the window's making on.
+  if (int x = localXConnection(); x >= 0) waitsOnDisplayServer(x);
 }
 
 // The maximised window: the page shown 1:1 at its top-left. The window
@@ -228,6 +247,7 @@ class WindowDisplay : public QueueDisplay {
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
       xWindow_ = runWindow = info.info.x11.window;
+      connection_ = ConnectionNumber(info.info.x11.display);
       // Back on top of the handler the video driver put over the first.
       x11Watch_ = std::make_unique<X11Watch>(false);
       // The window destroyed by another client is seen as its X event.
@@ -239,8 +259,6 @@ class WindowDisplay : public QueueDisplay {
     windowStarting = false;
   }
   ~WindowDisplay() override {
-    // The display server's replies are waited for within the stop's grace.
-    WaitOnOthers waiting;
     runWindow = 0;
     x11Watch_.reset();
     SDL_DestroyWindow(window_);
@@ -260,11 +278,18 @@ class WindowDisplay : public QueueDisplay {
     return k;
   }
   void idle() override {
-    for (int slept = 0; slept < kIdleMs && !stopAsked(); slept += kIdleSliceMs)
-      if (pump(kIdleSliceMs)) return;
+    if (pump(0)) return;
+    if (connection_ < 0) {
+      // Another display than X: its library's own wait, which sees a stop
+      // only at its end.
+      pump(kIdleMs);
+      return;
+    }
+    // All the X library had read is handled: what comes next comes on the
+    // connection.
+    if (waitFor(connection_, POLLIN, kIdleMs, true) != 0) pump(0);
   }
   void present(cairo_surface_t* page, const Rect& touched) override {
-    WaitOnOthers waiting;
     double t0 = threadCpuSeconds();
     page_ = page;
     send(fresh_ ? Rect{0, 0, cairo_image_surface_get_width(page), cairo_image_surface_get_height(page)}
@@ -408,6 +433,7 @@ class WindowDisplay : public QueueDisplay {
 
   SDL_Window* window_ = nullptr;
   unsigned long xWindow_ = 0;  // the X window under it, when the display is X
+  int connection_ = -1;        // the X connection's descriptor, when the display is X
   // The handlers from before the video driver started, and the same
   // handlers again over the video driver's own once the window is up.
   std::unique_ptr<X11Watch> startWatch_, x11Watch_;

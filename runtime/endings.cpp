@@ -1,9 +1,12 @@
 #include "runtime/endings.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <semaphore.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -23,73 +26,136 @@ namespace rt {
 namespace {
 
 std::atomic<int> stopSignal{0};
-std::atomic<long> mainThread{0};
+// Set once at start, before any handler is installed.
+long mainThread = 0;
 pid_t runPid = 0;
 
-long long nowMs() {
+long long clockNs(clockid_t clock) {
   timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+  if (clock_gettime(clock, &ts) != 0) return 0;
+  return static_cast<long long>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-// When the stop came, and who sent it: the sending process, or -1 for
-// the kernel (a terminal's Ctrl-C).
-std::atomic<long long> stopAtMs{0};
-std::atomic<long> stopSender{0};
+long long nowMs() { return clockNs(CLOCK_MONOTONIC) / 1'000'000; }
 
-// The time a stop has counted, in one word, so that the watchdog reads it
-// whole: bit 0 says whether the present moment counts (it does but in the
-// run's own work), bit 1 whether a stop came; the rest is, once stopped,
-// when counting began less what had counted before (counting), or what
-// has counted (not counting). Changed by the main thread, and by the stop's
-// handler on it, which is why the main thread changes it by exchange.
-std::atomic<long long> counting{1};
-constexpr long long kCounts = 1, kStopped = 2;
+// The main thread's blocked time. The kernel keeps, for each thread, its
+// time on a CPU (the thread's CPU clock) and its time waiting for one
+// (the second figure of its schedstat); the rest of the clock's time it
+// was blocked. Read by the main thread of itself, or by the watchdog while
+// the main thread is not runnable, the count is exact; read while the
+// thread waits for a CPU, it holds that wait so far too, which the kernel
+// adds up only once the wait ends. Without /proc, the time waiting for a
+// CPU counts as blocked.
+clockid_t mainCpuClock = CLOCK_THREAD_CPUTIME_ID;
+int mainSchedstat = -1, mainStat = -1;
 
-long long countedMs(long long word, long long now) {
-  if (!(word & kStopped)) return 0;
-  long long x = word >> 2;
-  return (word & kCounts) ? now - x : x;
+// The first whole number after the first blank of what `fd` reads.
+long long secondNumber(int fd) {
+  char text[96];
+  ssize_t n = pread(fd, text, sizeof text - 1, 0);
+  if (n <= 0) return 0;
+  text[n] = '\0';
+  const char* p = std::strchr(text, ' ');
+  long long v = 0;
+  for (p = p ? p + 1 : text + n; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+  return v;
 }
 
-// Sets whether the present moment counts; returns whether it did.
-bool setCounting(bool on) {
-  long long word = counting.load();
-  for (;;) {
-    long long now = nowMs(), next;
-    if (word & kStopped) {
-      long long counted = countedMs(word, now);
-      next = ((on ? now - counted : counted) << 2) | kStopped;
-    } else {
-      next = 0;
-    }
-    if (on) next |= kCounts;
-    if (counting.compare_exchange_weak(word, next)) return word & kCounts;
-  }
+// A clock that runs only while the main thread is blocked, in ms.
+long long blockedMs() {
+  long long waitingForCpu = mainSchedstat >= 0 ? secondNumber(mainSchedstat) : 0;
+  return (clockNs(CLOCK_MONOTONIC) - clockNs(mainCpuClock) - waitingForCpu) / 1'000'000;
+}
+
+// Whether the main thread is on a CPU or waiting for one; false where it
+// cannot be told.
+bool mainRunnable() {
+  if (mainStat < 0) return false;
+  // "pid (name) state ...": a thread's name is at most 15 bytes.
+  char text[48];
+  ssize_t n = pread(mainStat, text, sizeof text - 1, 0);
+  if (n <= 0) return false;
+  text[n] = '\0';
+  const char* close = std::strrchr(text, ')');
+  return close && close[1] == ' ' && close[2] == 'R';
+}
+
+// The display server's schedstat, once the run is connected to a local
+// one, whose second figure is the server's time waiting for a CPU.
+std::atomic<int> serverSchedstat{-1};
+
+long long serverWaitingMs() {
+  int fd = serverSchedstat.load();
+  return fd >= 0 ? secondNumber(fd) / 1'000'000 : 0;
+}
+
+// When the stop came, by the clock, by the main thread's blocked clock,
+// and by the display server's time waiting for a CPU (or since the server
+// was known, when that was later).
+std::atomic<long long> stopAtMs{0}, stopBlockedAtMs{0}, stopServerWaitingMs{0};
+
+// The time blocked in the run's own files since the stop, in one word so
+// that the watchdog reads it whole: the upper half is what the scopes
+// that ended have counted (since the stop); the lower half, while a scope
+// is open, is one more than where on the blocked clock it began counting,
+// from the stop (0: at the stop, however long before it the scope began).
+// Changed by the main thread alone.
+std::atomic<long long> filesWord{0};
+int filesDepth = 0;
+constexpr long long kLowHalf = 0xffffffffLL;
+
+struct Counted {
+  long long waits, files;
+};
+
+// What the stop has counted by the blocked clock's `now`.
+Counted counted(long long now) {
+  long long word = filesWord.load(), since = stopBlockedAtMs.load();
+  long long files = word >> 32;
+  if (word & kLowHalf) files += now - (since + (word & kLowHalf) - 1);
+  long long all = std::max(0LL, now - since);
+  files = std::clamp(files, 0LL, all);
+  // The run waiting on a display server that waits for a CPU waits for a
+  // CPU: as much of the rest as the server waited for one does not count.
+  long long server = serverSchedstat.load() >= 0 ? serverWaitingMs() - stopServerWaitingMs.load() : 0;
+  return {all - files - std::clamp(server, 0LL, all - files), files};
 }
 
 // The watchdog: a thread of its own, with every signal held, woken by the
-// handlers. Once a stop's grace and a margin are spent, it asks the main
-// thread to end the run at once (kBackstopSignal, with backstopAsked set);
-// once an ending at once has gone on for kEndingMs, it ends the process
-// itself by the signal, without the line or the clean-up that waited.
+// handlers. Once a stop's bound or budget is spent, it asks the main
+// thread to end the run at once (kBackstopSignal, with backstopAsked
+// saying which); once the main thread has stayed blocked for kEndingMs
+// without ending, or an ending at once has, it ends the process itself
+// by the signal, without the line or the clean-up that waited. Where no
+// thread can be had, a timer of the kernel's sends kBackstopSignal to the
+// main thread instead, whose handler looks at the count itself.
 constexpr int kBackstopSignal = SIGALRM;
-constexpr long long kEndingMs = 200;
+// How soon the count is looked at again while the main thread is
+// runnable, when all that is over the bound may be a wait for a CPU.
+constexpr long long kLookAgainMs = 20;
 sem_t wake;
 bool haveWatchdog = false;
-std::atomic<int> backstopAsked{0};
-// The signal an ending at once is under way for, and since when.
+timer_t backstopTimer;
+bool haveTimer = false;
+enum Why { kNotAsked, kWaits, kFiles };
+std::atomic<int> backstopAsked{kNotAsked};
+// The signal an ending at once is under way for, and where the blocked
+// clock stood when it began.
 std::atomic<int> endingBy{0};
 std::atomic<long long> endingSinceMs{0};
 
-void wakeWatchdog() {
-  if (haveWatchdog) sem_post(&wake);
+void armTimer(long long ms) {
+  itimerspec when{};
+  ms = std::max(ms, 1LL);
+  when.it_value.tv_sec = static_cast<time_t>(ms / 1000);
+  when.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1'000'000;
+  timer_settime(backstopTimer, 0, &when, nullptr);
 }
 
-void startEnding(int sig) {
-  endingSinceMs = nowMs();
-  endingBy = sig;
-  wakeWatchdog();
+// Lets the watchdog, or the timer, look at the count now.
+void lookNow(long long timerMs) {
+  if (haveWatchdog) sem_post(&wake);
+  else if (haveTimer) armTimer(timerMs);
 }
 
 // Dies by `sig` on the calling thread, whatever the handler or the mask.
@@ -114,14 +180,21 @@ void sleepMs(long long ms) {
   }
 }
 
+// What the main thread has left before the bound or the budget is spent
+// (<= 0: spent), and which would be spent first.
+long long leftMs(const Counted& c, Why& first) {
+  long long waits = kStopBoundMs - c.waits, files = kOwnFilesBudgetMs - c.files;
+  first = files < waits ? kFiles : kWaits;
+  return std::min(waits, files);
+}
+
 void* watch(void*) {
-  long long askedAt = 0;
+  long long askedAtMs = -1;  // the blocked clock when the main thread was asked to end
   for (;;) {
-    long long now = nowMs();
     if (int by = endingBy.load()) {
-      long long left = endingSinceMs.load() + kEndingMs - now;
-      if (left <= 0) dieHere(by);
-      sleepMs(left);
+      long long left = kEndingMs - (blockedMs() - endingSinceMs.load());
+      if (left <= 0 && !mainRunnable()) dieHere(by);
+      sleepMs(std::max(left, kLookAgainMs));
       continue;
     }
     int stop = stopSignal.load();
@@ -130,28 +203,31 @@ void* watch(void*) {
       }
       continue;
     }
-    if (askedAt != 0) {
-      // The main thread did not take the request: it waits with the
+    long long now = blockedMs();
+    if (askedAtMs >= 0) {
+      // The main thread has not taken the request: it waits with the
       // signal held, or in a call no signal ends.
-      if (now - askedAt >= kEndingMs) dieHere(stop);
-      sleepMs(askedAt + kEndingMs - now);
+      long long left = kEndingMs - (now - askedAtMs);
+      if (left <= 0 && !mainRunnable()) dieHere(stop);
+      sleepMs(std::max(left, kLookAgainMs));
       continue;
     }
-    long long left = kStopGraceMs + kStopMarginMs - countedMs(counting.load(), now);
-    if (left > 0) {
-      // In the run's own work the count stands still: looked at again
-      // every little while.
-      sleepMs(std::max(left, 10LL));
+    Why first;
+    long long left = leftMs(counted(now), first);
+    // What counts grows no faster than the clock: nothing to look at
+    // before `left` has passed.
+    if (left > 0 || mainRunnable()) {
+      sleepMs(std::max(left, kLookAgainMs));
       continue;
     }
-    askedAt = now;
-    backstopAsked = 1;
-    syscall(SYS_tgkill, runPid, mainThread.load(), kBackstopSignal);
+    askedAtMs = now;
+    backstopAsked = first;
+    syscall(SYS_tgkill, runPid, mainThread, kBackstopSignal);
   }
 }
 
-void startWatchdog() {
-  if (sem_init(&wake, 0, 0) != 0) return;
+// Starts the watchdog; 0, or why it could not be.
+int startWatchdog() {
   sigset_t all, before;
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, &before);
@@ -160,10 +236,23 @@ void startWatchdog() {
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_attr_setstacksize(&attr, 64 * 1024);
   pthread_t thread;
-  haveWatchdog = pthread_create(&thread, &attr, watch, nullptr) == 0;
+  int failed = pthread_create(&thread, &attr, watch, nullptr);
   pthread_attr_destroy(&attr);
+  haveWatchdog = failed == 0;
   if (haveWatchdog) pthread_setname_np(thread, "watchdog");
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return failed;
+}
+
+// The timer that stands in for the watchdog: it sends kBackstopSignal to
+// the main thread, and is armed only from a stop on.
+bool startTimer() {
+  sigevent ev{};
+  ev.sigev_notify = SIGEV_THREAD_ID;
+  ev.sigev_signo = kBackstopSignal;
+  ev._sigev_un._tid = static_cast<pid_t>(mainThread);  // sigev_notify_thread_id
+  haveTimer = timer_create(CLOCK_MONOTONIC, &ev, &backstopTimer) == 0;
+  return haveTimer;
 }
 
 const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -174,6 +263,8 @@ const int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 const int kFatalSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL,
                              SIGPWR,  SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,    SIGILL,  SIGSYS,  SIGTRAP,
                              SIGSTKFLT};
+// Ignored by the run: the failed write they stand for is reported.
+const int kIgnoredSignals[] = {SIGPIPE, SIGXFSZ};
 struct sigaction before[NSIG];
 bool ignoredAtStart[NSIG];
 // The realtime signals, which the C library numbers at start.
@@ -240,10 +331,18 @@ class Line {
   void add(const char* text) {
     while (*text && used_ < sizeof text_ - 1) text_[used_++] = *text++;
   }
+  void add(long long n) {
+    char digits[24];
+    int at = sizeof digits - 1;
+    digits[at] = '\0';
+    do digits[--at] = static_cast<char>('0' + n % 10);
+    while ((n /= 10) > 0 && at > 0);
+    add(digits + at);
+  }
   void addPending() { addPendingOptions(text_, used_, sizeof text_ - 1, "; left as they were before the run: "); }
-  // Written only as far as the standard error has room at once; the
-  // watchdog ends the process should the write wait all the same (a
-  // stream the run shares and could not open a description of its own on).
+  // Written only as far as the standard error has room at once; where it
+  // is a stream the run shares and could not open a description of its own
+  // on, the write may wait, for kEndingMs at most.
   void write() {
     text_[used_++] = '\n';
     errorStream().putNow(text_, used_);
@@ -254,19 +353,25 @@ class Line {
   size_t used_ = 0;
 };
 
-[[noreturn]] void dieNow(int sig) {
-  removeTemporaries();
-  dieHere(sig);
-}
-
-enum class AtOnce { kAgain, kFatal, kStillWaiting };
+enum class AtOnce { kAgain, kFatal, kStillWaiting, kStillWriting };
 
 // Ends the process at once: says which outputs are left as they were,
 // removes the files of ours not complete yet, and lets the signal end it;
-// the watchdog ends it should any of that wait.
+// the watchdog, or the timer, ends it should any of that stay blocked.
 void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
   int saved = errno;
-  startEnding(sig);
+  endingSinceMs = blockedMs();
+  endingBy = sig;
+  if (haveWatchdog) {
+    sem_post(&wake);
+  } else if (haveTimer) {
+    // The timer's signal, held in this handler, may end the line's wait.
+    armTimer(kEndingMs);
+    sigset_t backstop;
+    sigemptyset(&backstop);
+    sigaddset(&backstop, kBackstopSignal);
+    pthread_sigmask(SIG_UNBLOCK, &backstop, nullptr);
+  }
   Line line;
   SignalName name(sig);
   if (why == AtOnce::kAgain) {
@@ -276,8 +381,15 @@ void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
   } else if (why == AtOnce::kStillWaiting) {
     line.add("stopped by ");
     line.add(name.text);
-    line.add("; still waiting after 500 ms, so ended at once");
-    static_assert(kStopGraceMs == 500, "the line says the grace");
+    line.add("; still waiting after ");
+    line.add(kStopBoundMs);
+    line.add(" ms of waiting, so ended at once");
+  } else if (why == AtOnce::kStillWriting) {
+    line.add("stopped by ");
+    line.add(name.text);
+    line.add("; its files still not written after ");
+    line.add(kOwnFilesBudgetMs);
+    line.add(" ms of waiting on them, so ended at once");
   } else {
     line.add("ended at once by ");
     line.add(name.text);
@@ -292,62 +404,79 @@ void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
     sigaction(sig, &before[sig], nullptr);
     endingBy = 0;
   } else {
-    dieNow(sig);
+    dieBy(sig);
   }
   errno = saved;
 }
 
+// The bound or the budget is spent: the run ends at once.
+void endStillBlocked(int stop, int why) {
+  endAtOnce(stop, nullptr, why == kFiles ? AtOnce::kStillWriting : AtOnce::kStillWaiting);
+}
+
+// The timer, in place of the watchdog: looks at the count on the main
+// thread, whose own count is exact.
+void onTimer() {
+  if (int by = endingBy.load()) {
+    long long left = kEndingMs - (blockedMs() - endingSinceMs.load());
+    if (left <= 0) dieHere(by);
+    armTimer(left);
+    return;
+  }
+  int stop = stopSignal.load();
+  if (!stop) return;
+  Why first;
+  long long left = leftMs(counted(blockedMs()), first);
+  if (left > 0) armTimer(left);
+  else endStillBlocked(stop, first);
+}
+
 // A signal meant for the process that reached another thread goes on to
-// the main thread, where the record is changed, with what it said of its
-// sender; true when it was sent on. In a process the run forked, which
-// has not yet put the default handling back, it does what the default
-// would.
+// the main thread, where the record is changed; true when it was sent on.
+// In a process the run forked, which has not yet put the default handling
+// back, it does what the default would.
 bool sentToMain(int sig, siginfo_t* info) {
   if (runPid != 0 && getpid() != runPid) dieHere(sig);
-  long self = syscall(SYS_gettid), main = mainThread.load();
-  if (main == 0 || self == main || (isFault(sig) && info && info->si_code > 0)) return false;
-  if (!info || syscall(SYS_rt_tgsigqueueinfo, runPid, main, sig, info) != 0)
-    syscall(SYS_tgkill, runPid, main, sig);
+  long self = syscall(SYS_gettid);
+  if (mainThread == 0 || self == mainThread || (isFault(sig) && info && info->si_code > 0)) return false;
+  syscall(SYS_tgkill, runPid, mainThread, sig);
   return true;
 }
 
 void onFatal(int sig, siginfo_t* info, void*) {
-  if (sig == kBackstopSignal && backstopAsked.exchange(0)) {
-    // The watchdog's: an ending at once whose line waited ends now; else
-    // the stopped run waited on others past its grace.
-    if (int by = endingBy.load()) dieNow(by);
-    else if (int stop = stopSignal.load()) endAtOnce(stop, nullptr, AtOnce::kStillWaiting);
-    return;
+  if (sig == kBackstopSignal) {
+    if (int why = backstopAsked.exchange(kNotAsked)) {
+      if (int stop = stopSignal.load()) endStillBlocked(stop, why);
+      return;
+    }
+    if (haveTimer && info && info->si_code == SI_TIMER) {
+      int saved = errno;
+      onTimer();
+      errno = saved;
+      return;
+    }
   }
   if (ignoredAtStart[sig]) return;
   if (!sentToMain(sig, info)) endAtOnce(sig, info, AtOnce::kFatal);
 }
 
-// Who sent a signal: the sending process, or -1 for the kernel.
-long senderOf(const siginfo_t* info) {
-  if (!info) return 0;
-  return info->si_code > 0 ? -1 : static_cast<long>(info->si_pid);
-}
-
 void onStop(int sig, siginfo_t* info, void*) {
   if (sentToMain(sig, info)) return;
-  if (int stop = stopSignal.load()) {
-    // The same stop again, as `timeout` sends it to the run and then to
-    // its whole process group: one stop.
-    if (sig == stop && info && senderOf(info) == stopSender.load() && nowMs() - stopAtMs.load() < kSameStopMs)
-      return;
-    // Asked twice: the run did not get to stop, so it ends now.
+  if (stopSignal.load()) {
+    // The same act, relayed: one stop.
+    if (nowMs() - stopAtMs.load() < kSameActMs) return;
+    // Asked again: the run did not get to stop, so it ends now.
     endAtOnce(sig, info, AtOnce::kAgain);
     return;
   }
-  long long now = nowMs();
-  stopAtMs = now;
-  stopSender = senderOf(info);
-  // The count starts now, counting or standing still as the moment does.
-  long long word = counting.load();
-  counting = ((word & kCounts) ? (now << 2) | kCounts : 0) | kStopped;
+  int saved = errno;
+  stopAtMs = nowMs();
+  stopBlockedAtMs = blockedMs();
+  if (serverSchedstat.load() >= 0) stopServerWaitingMs = serverWaitingMs();
   stopSignal = sig;
-  wakeWatchdog();
+  // Blocked time grows no faster than the clock.
+  lookNow(kStopBoundMs);
+  errno = saved;
 }
 
 sigset_t endingSignals() {
@@ -360,9 +489,15 @@ sigset_t endingSignals() {
   return set;
 }
 
-// Nothing waits on a signal: every wait is bounded and looks for a stop
-// itself, so a call the signal lands in is simply restarted. One handler
-// runs at a time.
+sigset_t stopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kStopSignals) sigaddset(&set, sig);
+  return set;
+}
+
+// No call waits on a signal but the waits of waitFor: a call the signal
+// lands in is simply restarted. One handler runs at a time.
 void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   struct sigaction sa {};
   sa.sa_sigaction = handler;
@@ -373,28 +508,54 @@ void install(int sig, void (*handler)(int, siginfo_t*, void*)) {
   sigaction(sig, &sa, &before[sig]);
 }
 
-// A process the run forks (a library's helper) is not the run: it takes
-// the default handling of every signal the run catches, and dies with
-// the run.
+// The process that forks: the run, or a process the run forked, which
+// forks with the run's handlers of forks too.
+pid_t forking = 0;
+
+void beforeFork() { forking = getpid(); }
+
+// A process the run forks (a library's helper, a message box) is not the
+// run: it takes the default handling of every signal, and dies with the
+// run. A process that one of those forks is theirs, and left alone.
 void afterFork() {
+  if (forking != runPid) return;
   auto dfl = [](int sig) {
     if (!ignoredAtStart[sig]) signal(sig, SIG_DFL);
   };
   for (int sig : kStopSignals) dfl(sig);
+  for (int sig : kIgnoredSignals) dfl(sig);
   forEachFatal(dfl);
   prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (getppid() != runPid) _exit(127);
+  // The run ended before the line above: so does this process.
+  if (getppid() != runPid) kill(getpid(), SIGKILL);
+}
+
+bool ignored(int sig) {
+  struct sigaction was {};
+  return sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN;
+}
+
+// Keeps the main thread's clocks at hand for the watchdog and the timer.
+void watchMainThread() {
+  pthread_getcpuclockid(pthread_self(), &mainCpuClock);
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/self/task/%ld/schedstat", mainThread);
+  mainSchedstat = open(path, O_RDONLY | O_CLOEXEC);
+  std::snprintf(path, sizeof path, "/proc/self/task/%ld/stat", mainThread);
+  mainStat = open(path, O_RDONLY | O_CLOEXEC);
 }
 
 }  // namespace
 
-void catchEndings() {
+std::string catchEndings() {
   mainThread = syscall(SYS_gettid);
   runPid = getpid();
   // The writer the handlers use is made before any handler can run.
   errorStream();
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
+  for (int sig : kIgnoredSignals) {
+    ignoredAtStart[sig] = ignored(sig);
+    signal(sig, SIG_IGN);
+  }
   realtimeFirst = SIGRTMIN;
   realtimeLast = SIGRTMAX;
   // The main thread's stack for a fault's handler, unless one is there (a
@@ -407,13 +568,16 @@ void catchEndings() {
     own.ss_size = sizeof faultStack;
     sigaltstack(&own, nullptr);
   }
+  watchMainThread();
+  int why = sem_init(&wake, 0, 0) == 0 ? startWatchdog() : errno;
+  if (why != 0) {
+    if (!startTimer())
+      return std::string("neither a thread nor a timer could be had to bound a stop (") + std::strerror(why) + ")";
+  }
   // A signal ignored when the program was started (nohup, a background
-  // job of a script) stays ignored; the backstop's is caught all the same,
-  // and taken by the main thread whatever mask the run was started with.
-  auto ignored = [](int sig) {
-    struct sigaction was {};
-    return sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN;
-  };
+  // job of a script) stays ignored; the backstop's is caught all the same.
+  // A signal held is not ignored: the stops and the backstop are taken by
+  // the main thread whatever mask the run was started with.
   for (int sig : kStopSignals) {
     ignoredAtStart[sig] = ignored(sig);
     if (!ignoredAtStart[sig]) install(sig, onStop);
@@ -422,12 +586,26 @@ void catchEndings() {
     ignoredAtStart[sig] = ignored(sig);
     if (!ignoredAtStart[sig] || sig == kBackstopSignal) install(sig, onFatal);
   });
-  sigset_t backstop;
-  sigemptyset(&backstop);
-  sigaddset(&backstop, kBackstopSignal);
-  pthread_sigmask(SIG_UNBLOCK, &backstop, nullptr);
-  pthread_atfork(nullptr, nullptr, afterFork);
-  startWatchdog();
+  sigset_t taken = stopSignals();
+  sigaddset(&taken, kBackstopSignal);
+  pthread_sigmask(SIG_UNBLOCK, &taken, nullptr);
+  pthread_atfork(beforeFork, nullptr, afterFork);
+  return "";
+}
+
+void waitsOnDisplayServer(int connection) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (serverSchedstat.load() >= 0 || getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+      peer.pid <= 0)
+    return;
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%ld/schedstat", static_cast<long>(peer.pid));
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  // Counted from now on, also when the stop came before.
+  stopServerWaitingMs = secondNumber(fd) / 1'000'000;
+  serverSchedstat = fd;
 }
 
 int stopAsked() { return stopSignal.load(); }
@@ -436,21 +614,31 @@ void stopIfAsked() {
   if (stopAsked()) throw ProgramEnd{kSignalled + stopAsked()};
 }
 
-long long graceLeftMs() {
+long long readersShareLeftMs() {
   if (!stopAsked()) return 1LL << 40;
-  return kReadersShareMs - countedMs(counting.load(), nowMs());
+  return kReadersShareMs - counted(blockedMs()).waits;
 }
 
-OwnWork::OwnWork() : counted_(setCounting(false)) {}
-OwnWork::~OwnWork() { setCounting(counted_); }
-
-WaitOnOthers::WaitOnOthers() : counted_(setCounting(true)) {}
-WaitOnOthers::~WaitOnOthers() { setCounting(counted_); }
+short waitFor(int fd, short events, int timeoutMs, bool untilStop) {
+  // The stops are held from the look on, and let in only by the wait
+  // itself, so that a stop that comes just before it ends it too.
+  sigset_t stops = stopSignals(), was;
+  pthread_sigmask(SIG_BLOCK, &stops, &was);
+  pollfd p{fd, events, 0};
+  int n = 0;
+  if (!(untilStop && stopAsked())) {
+    timespec limit{timeoutMs / 1000, (timeoutMs % 1000) * 1'000'000L};
+    n = ppoll(&p, 1, timeoutMs < 0 ? nullptr : &limit, &was);
+  }
+  int saved = errno;
+  pthread_sigmask(SIG_SETMASK, &was, nullptr);
+  errno = saved;
+  if (n < 0) return errno == EINTR ? 0 : -1;
+  return n > 0 ? p.revents : 0;
+}
 
 int finalStop() {
-  sigset_t stops;
-  sigemptyset(&stops);
-  for (int sig : kStopSignals) sigaddset(&stops, sig);
+  sigset_t stops = stopSignals();
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
   return stopAsked();
 }
@@ -458,10 +646,24 @@ int finalStop() {
 void dieBy(int sig) {
   // Nothing of the program's waits in the standard streams' buffers: its
   // messages are written as they are said.
-  dieNow(sig);
+  removeTemporaries();
+  dieHere(sig);
 }
 
 std::string signalName(int sig) { return SignalName(sig).text; }
+
+WritingFiles::WritingFiles() {
+  if (filesDepth++ > 0) return;
+  long long from = stopAsked() ? std::max(0LL, blockedMs() - stopBlockedAtMs.load()) : 0;
+  filesWord = (filesWord.load() & ~kLowHalf) | (from + 1);
+}
+
+WritingFiles::~WritingFiles() {
+  if (--filesDepth > 0) return;
+  long long word = filesWord.load(), done = word >> 32;
+  if (stopAsked()) done += std::max(0LL, blockedMs() - (stopBlockedAtMs.load() + (word & kLowHalf) - 1));
+  filesWord = done << 32;
+}
 
 SignalsHeld::SignalsHeld() {
   // The signals of a fault too: one sent waits as the others do, and a

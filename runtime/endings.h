@@ -1,27 +1,42 @@
 // How a run can end besides its keys running out or its window closing:
 // a signal.
 //
-// A first SIGTERM, SIGINT or SIGHUP stops the run: it ends at its next key
-// wait, writes its outputs, says so in one line and then dies by that
-// signal, so that a shell loop or make sees the stop. The same stop sent
-// again by the same sender a moment later (as `timeout` sends it to the
-// run and then to its process group) is that one stop. A second stop, and
-// every other signal that ends a process, end the run at once: the outputs
-// not in place yet are then as they were before the run, and nothing
-// half-written is left in a folder. A handler never waits: a line that
-// finds no room on the standard error is dropped.
+// A handler waits on nothing but the write of its one line, and that
+// write is bounded like every wait after a stop (below).
 //
-// The bound, one rule: from a stop on, every moment of the run counts
-// against the stop's grace but the run's own work, which is named by an
-// OwnWork scope (drawing its pages, encoding a PNG, writing its files);
-// within that work, a WaitOnOthers scope counts again. The run's own waits
-// give up when the grace is spent; a watchdog thread, started with the
-// run and needing no timer or signal of the kernel's, ends the run as a
-// second stop would a little after that, whatever the run waits in and
-// whatever signal mask and limits it was started with. An ending at once
-// is bounded by the watchdog too: should its line or its clean-up wait,
-// the process dies by the signal all the same. A process the run forks
-// takes the default handling of every signal and dies with the run.
+// A SIGTERM, SIGINT or SIGHUP stops the run: it ends at its next key
+// wait, writes its outputs, says so in one line and then dies by the
+// signal of the stop, so that a shell loop or make sees it. One act of a
+// person's often reaches the run as several of them, from several
+// senders: Ctrl-C from the terminal and again from `timeout`, which
+// relays it; a closed terminal's hang-up from the kernel and again from
+// the shell. So every stop that comes within kSameActMs of the first,
+// from whoever, is that one stop; the line names the first. A stop that
+// comes later (a person's second Ctrl-C) and every other signal that ends
+// a process end the run at once: the outputs not in place yet are then as
+// they were before the run, and nothing half-written is left in a folder.
+//
+// The bound. From a stop on, what counts is the time the run's main
+// thread spends blocked, as the kernel counts it: the time that is
+// neither on a CPU nor waiting for one, nor waiting on a display server
+// that is itself waiting for one. Drawing, encoding a page and a busy
+// machine's delays never count; waiting on another process, a device or a
+// file system always does, with no scope to mark it. Blocked time in the run's own files (a WritingFiles scope) counts
+// against a budget of its own, kOwnFilesBudgetMs, as a slow stick takes a
+// while to write them; every other wait counts against kStopBoundMs, of
+// which readers that take nothing get kReadersShareMs in all. Past either,
+// the run ends at once, as at a second stop. A watchdog thread, started
+// with the run, watches the count whatever the run waits in and whatever
+// signal mask and limits it was started with; where no thread can be had,
+// a kernel timer does, and where neither can, the run does not start.
+// Where /proc is missing, the time waiting for a CPU counts as blocked;
+// under the timer, and where the display server cannot be looked at, so
+// does the server's.
+//
+// An ending at once is bounded too: should its line or its clean-up stay
+// blocked for kEndingMs, the process dies by the signal all the same,
+// leaving its temporary files for a later run to clear. A process the run
+// forks takes the default handling of every signal and dies with the run.
 #pragma once
 
 #include <signal.h>
@@ -32,28 +47,43 @@
 
 namespace rt {
 
-// How long, from a stop, the run still waits on others, in all; readers
-// that take nothing get no more than their share of it, so that the rest
-// is left for the window's teardown and the last line.
-constexpr int kStopGraceMs = 500, kReadersShareMs = 300;
-// Past the grace, the watchdog ends a run still waiting this much later.
-constexpr int kStopMarginMs = 200;
-// How long after a stop the same stop from the same sender is taken as
-// that stop sent again: room for a sender that sends it twice on a busy
-// machine, short against a person's second Ctrl-C.
-constexpr long long kSameStopMs = 300;
+// From a stop, how long the run may stay blocked on others, in all, and
+// the share of it that readers taking nothing get: the rest is left for
+// the window's teardown and the last line.
+constexpr int kStopBoundMs = 1000, kReadersShareMs = 300;
+// From a stop, how long the run may stay blocked writing its own files.
+constexpr int kOwnFilesBudgetMs = 10000;
+// How long an ending at once may stay blocked before the process dies all
+// the same.
+constexpr int kEndingMs = 200;
+// A stop that comes within this time (by the clock) of the first is the
+// same act of a person's, relayed: as long as the stop's bound, so that a
+// stop after it, when every wait on others has ended, is a second one.
+constexpr int kSameActMs = kStopBoundMs;
 
 // Installs the program's signal handling and starts the watchdog; signals
-// ignored when the program started stay ignored. SIGPIPE and SIGXFSZ are
-// ignored: the write they stand for fails and is reported.
-void catchEndings();
+// ignored when the program started stay ignored, and the stops are taken
+// whatever mask it was started with. SIGPIPE and SIGXFSZ are ignored: the
+// write they stand for fails and is reported. Returns why a stop could
+// not be bounded (no thread and no timer to be had), or "".
+std::string catchEndings();
+// The run's connection to its display server, a local one: from now on,
+// the time the server waits for a CPU while the run is blocked does not
+// count against a stop's bound.
+void waitsOnDisplayServer(int connection);
 // The stop signal asked for, or 0.
 int stopAsked();
 // When a stop was asked for, throws ProgramEnd so that the run ends.
 void stopIfAsked();
-// What is left of the readers' share of the stop's grace, in milliseconds
+// What is left of the readers' share of the stop's bound, in milliseconds
 // (<= 0: spent); a large number before a stop.
-long long graceLeftMs();
+long long readersShareLeftMs();
+// Waits until `fd` is ready for `events` (poll's), `timeoutMs` pass (-1:
+// no end) or a signal is taken, whichever comes first: what `fd` is ready
+// for, 0 at the end of the time or on a signal, -1 with errno set. With
+// `untilStop`, a stop asked for before the call ends it at once too. A
+// stop that comes just before the wait ends it all the same.
+short waitFor(int fd, short events, int timeoutMs, bool untilStop);
 // The end of a run: holds the stop signals from now on, so that a stop
 // that comes later is not taken, and returns the stop asked for, or 0.
 int finalStop();
@@ -63,31 +93,15 @@ int finalStop();
 // "SIGTERM", ...
 std::string signalName(int sig);
 
-// Work of the run's own (drawing, encoding, writing its files): time
-// spent within it does not count against a stop's grace. Scopes nest; the
-// innermost decides.
-class OwnWork {
+// The run's own files being written (made, written, put on the disk,
+// named, removed): blocked time within it counts against
+// kOwnFilesBudgetMs instead of the stop's bound. Scopes nest.
+class WritingFiles {
  public:
-  OwnWork();
-  ~OwnWork();
-  OwnWork(const OwnWork&) = delete;
-  OwnWork& operator=(const OwnWork&) = delete;
-
- private:
-  bool counted_;
-};
-
-// A call that may wait on another process (a reader, the display server)
-// within the run's own work: the time spent in it counts again.
-class WaitOnOthers {
- public:
-  WaitOnOthers();
-  ~WaitOnOthers();
-  WaitOnOthers(const WaitOnOthers&) = delete;
-  WaitOnOthers& operator=(const WaitOnOthers&) = delete;
-
- private:
-  bool counted_;
+  WritingFiles();
+  ~WritingFiles();
+  WritingFiles(const WritingFiles&) = delete;
+  WritingFiles& operator=(const WritingFiles&) = delete;
 };
 
 // Holds the signals that end a run for the life of the object, so that a

@@ -180,6 +180,7 @@ bool OutputFile::nameTemporarily(Make make) {
 // temporary name the signal handlers know where the file system makes no
 // unnamed files, or where one could not be named later (no /proc).
 bool OutputFile::openFile(const OutputTarget& t) {
+  WritingFiles writing;
   folder_ = t.at;
   name_ = t.name;
   int folder = folder_->get();
@@ -217,11 +218,11 @@ bool OutputFile::write(const char* data, size_t size) {
 bool OutputFile::flush() {
   std::string pending = std::exchange(buffer_, {});
   if (plan_ != Plan::kInPlace) {
-    OwnWork writing;
+    WritingFiles writing;
     return writeAll(file_.get(), pending.data(), pending.size()) || failWithErrno();
   }
   // A reader that takes nothing holds the run only until a stop, and then
-  // only for the stop's grace.
+  // only for the readers' share of the stop's bound.
   switch (stream_.put(pending.data(), pending.size())) {
     case StreamWriter::Put::kDone: return true;
     case StreamWriter::Put::kStopped: return fail(kStoppedWaiting);
@@ -264,7 +265,7 @@ bool OutputFile::commit() {
   if (open_ && plan_ == Plan::kInPlace) {
     if (!stream_.close() && !failed()) failWithErrno();
   } else if (open_ && !failed()) {
-    OwnWork writing;
+    WritingFiles writing;
     // On the disk before it has its name, so a power cut cannot leave a
     // named file that is not whole.
     if (uninterrupted([&] { return fdatasync(file_.get()); }) != 0) failWithErrno();
@@ -295,6 +296,7 @@ void OutputFile::discard() {
   stream_ = StreamWriter();
   file_.reset();
   if (!temp_.empty()) {
+    WritingFiles writing;
     SignalsHeld held;
     unlinkat(folder_->get(), temp_.c_str(), 0);
     pending_.noTemporary();

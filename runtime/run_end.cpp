@@ -36,6 +36,11 @@ std::string outputsClause() {
   return "; no output could be written";
 }
 
+int endRun(int status) {
+  if (int sig = finalStop()) endByStop(sig);
+  return status;
+}
+
 void endByStop(int sig) {
   std::string line = "stopped by " + signalName(sig);
   if (handled.asked >= 0) {
@@ -58,6 +63,12 @@ void endAsLost(const std::string& what) {
   if (int sig = finalStop()) endByStop(sig);
   removeTemporaries();
   std::_Exit(handled.failed > 0 ? kOutputFailed : kDisplayLost);
+}
+
+void cannotStartNow(const std::string& line) {
+  say(line);
+  removeTemporaries();
+  std::_Exit(kCannotStart);
 }
 
 }  // namespace rt

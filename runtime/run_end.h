@@ -1,5 +1,13 @@
-// The line that ends a run that was stopped or lost its display, and what
-// it says of the outputs.
+// Every way a run ends from its own course, and the line that says what
+// became of its outputs:
+//   endRun         the run is over (its keys spent, its window closed, an
+//                  error, a refusal): a stop asked for meanwhile ends it by
+//                  its signal, else it returns its status;
+//   endByStop      a stop: says so and dies by the signal;
+//   endAsLost      the display went away under the run;
+//   cannotStartNow the run cannot start, found where nothing may unwind.
+// An ending at once (a second stop, another signal that ends a process, a
+// stop's bound spent) happens in a signal handler: see endings.h.
 #pragma once
 
 #include <string>
@@ -18,6 +26,11 @@ void folderLeft(const std::string& path);
 // The line's end that says what the outputs hold ("; the outputs hold the
 // run as it stood"), or "" when there are none.
 std::string outputsClause();
+// The run is over with `status`, its window closed and its outputs
+// handled: a stop asked for at any time before now ends the process by
+// its signal, so that the caller (a shell loop, make) stops too; else
+// returns `status`, for main() to end with.
+int endRun(int status);
 // Says the stop line and dies by `sig`.
 [[noreturn]] void endByStop(int sig);
 // The display went away, as `what` says ("the display was lost (...)");
@@ -25,5 +38,9 @@ std::string outputsClause();
 // ends by it. Else says so and what the outputs hold, and ends with
 // kDisplayLost, or kOutputFailed when an output could not be written.
 [[noreturn]] void endAsLost(const std::string& what);
+// The run cannot start, found inside a call of a library's that nothing
+// may unwind through: says `line`, removes the temporary files and ends
+// with kCannotStart.
+[[noreturn]] void cannotStartNow(const std::string& line);
 
 }  // namespace rt

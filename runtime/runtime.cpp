@@ -129,11 +129,8 @@ Runtime::Runtime(const Options& options) : options_(options) {
     if (o.target.inPlace()) openOutput(o);
   int w = options.width, h = options.height;
   openDisplay(w, h);
-  {
-    OwnWork loading;
-    fonts_ = std::make_unique<Fonts>();
-    init(w, h);
-  }
+  fonts_ = std::make_unique<Fonts>();
+  init(w, h);
   makeFiles(starting);
   runBegan(outputs());
   if (!options.headless) onDisplayLost([this](const std::string& what) { endOnDisplayLost(what); });
@@ -200,9 +197,6 @@ Runtime::Runtime(int width, int height, std::vector<int> keys) {
 }
 
 Runtime::~Runtime() {
-  // Giving back a large page takes a while; the window's teardown, which
-  // waits on the display server, comes after.
-  OwnWork tearingDown;
   if (!options_.headless) onDisplayLost(nullptr);
   if (hintedText_) cairo_font_options_destroy(hintedText_);
   if (plainText_) cairo_font_options_destroy(plainText_);
@@ -495,9 +489,6 @@ void Runtime::present() {
 }
 
 std::string Runtime::INKEY(std::source_location where) {
-  // The run's drawing is its own work; the key wait and the present wait
-  // on the display server and on the user.
-  WaitOnOthers waiting;
   if (keyWaitHook_) keyWaitHook_();
   // A step boundary: the program's own arithmetic is checked first; what
   // the window system leaves in the flags is not the program's.
@@ -514,7 +505,6 @@ std::string Runtime::INKEY(std::source_location where) {
   if (!options_.shots.empty()) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%04d.png", ++shotCount_);
-    OwnWork shooting;
     OutputFile shot;
     if (!(shot.open(*shots_, name) && writePng(shot)) && shotFailures_++ == 0)
       shotError_ = std::string(name) + ": " + shot.error();
@@ -523,7 +513,6 @@ std::string Runtime::INKEY(std::source_location where) {
 }
 
 void Runtime::holdUntilClosed() {
-  WaitOnOthers waiting;
   present();
   display_->holdUntilClosed(surface_);
   throw ProgramEnd{kRuntimeError};
@@ -568,7 +557,6 @@ bool Runtime::writePng(const std::string& path, std::string* error) const {
 }
 
 bool Runtime::writePng(OutputFile& out) const {
-  OwnWork encoding;
   cairo_surface_flush(surface_);
   auto put = [](void* file, const unsigned char* data, unsigned int size) {
     return static_cast<OutputFile*>(file)->write(reinterpret_cast<const char*>(data), size)

@@ -160,7 +160,6 @@ StreamWriter::Put StreamWriter::put(const char* data, size_t size) {
     return Put::kFailed;
   }
   if (!waits_) return writeAll(fd_, data, size) ? Put::kDone : Put::kFailed;
-  WaitOnOthers waiting;
   for (size_t done = 0; done < size;) {
     Room room = waitForRoom(fd_);
     if (room != Room::kReady) return room == Room::kStopped ? Put::kStopped : Put::kFailed;
@@ -219,20 +218,19 @@ bool writeAll(int fd, const char* data, size_t size) {
 }
 
 Room waitForRoom(int fd) {
-  // Short slices, so that a stop that lands just before a wait is seen
-  // within one.
-  constexpr int kSliceMs = 50;
   for (;;) {
-    // What is left of the stop's grace; a last look once it is spent.
-    long long left = graceLeftMs();
-    pollfd p{fd, POLLOUT, 0};
-    int n = poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, kSliceMs)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n > 0 && (p.revents & POLLNVAL)) errno = EBADF;
-    if (n < 0 || (n > 0 && (p.revents & POLLNVAL))) return Room::kFailed;
+    // Before a stop, as long as it takes or until one comes; from a stop
+    // on, within what is left of the readers' share, and a last look once
+    // it is spent.
+    bool stopped = stopAsked();
+    long long left = readersShareLeftMs();
+    int timeout = stopped ? static_cast<int>(std::clamp<long long>(left, 0, INT_MAX)) : -1;
+    short ready = waitFor(fd, POLLOUT, timeout, !stopped);
+    if (ready > 0 && (ready & POLLNVAL)) errno = EBADF;
+    if (ready < 0 || (ready & POLLNVAL)) return Room::kFailed;
     // An error or a reader gone is for the write to tell.
-    if (n > 0) return Room::kReady;
-    if (left <= 0) return Room::kStopped;
+    if (ready > 0) return Room::kReady;
+    if (stopped && left <= 0) return Room::kStopped;
   }
 }
 

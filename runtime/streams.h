@@ -10,9 +10,9 @@
 // Every write in place and every line said goes through a StreamWriter,
 // which never waits in the call where the stream allows it (a description
 // of its own that never waits, for a pipe, a FIFO or a terminal; a socket
-// written without waiting) and waits for room in short slices: before a
-// stop as long as that takes, after one only within the stop's grace. The
-// backstop of the stop bounds the rest.
+// written without waiting) and waits for room: before a stop as long as
+// that takes, after one only within the readers' share of the stop's
+// bound. The stop's bound covers the rest.
 #pragma once
 
 #include <sys/stat.h>
@@ -53,7 +53,7 @@ class StreamWriter {
   }
   enum class Put { kDone, kStopped, kFailed };
   // Writes all of `data`; kFailed with errno set, or kStopped when the
-  // stop's grace ran out while it waited for room.
+  // readers' share of the stop's bound ran out while it waited for room.
   Put put(const char* data, size_t size);
   // Closes it; false with errno set when the close reported a failure.
   bool close();
@@ -79,7 +79,7 @@ bool sameFile(const struct stat& a, const struct stat& b);
 
 // Waits until `fd` takes a write of up to PIPE_BUF bytes without waiting:
 // before a stop, as long as that takes, and once a stop is asked for, only
-// within the stop's grace.
+// within the readers' share of the stop's bound.
 enum class Room { kReady, kStopped, kFailed };
 Room waitForRoom(int fd);
 

@@ -168,14 +168,10 @@ void fill(int fd) {
   if (other >= 0) close(other);
 }
 
-extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
-  if (at("fifo-wait") && n == 1 && (fds[0].events & POLLOUT) && full(fds[0].fd)) sendOnce(SIGTERM);
-  if (at("look-taken") && n == 1 && timeout == 0 && (fds[0].events & POLLOUT) && full(fds[0].fd)) {
-    fds[0].revents = POLLOUT;
-    return 1;
-  }
-  static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
-  int r = real(fds, n, timeout);
+// Before a wait for room in a FIFO, a pipe or a socket, and after one.
+bool waitingForRoom(pollfd* fds, nfds_t n) { return n == 1 && (fds[0].events & POLLOUT); }
+
+int roomWaited(pollfd* fds, int r) {
   if (at("fifo-taken") && r == 1 && (fds[0].revents & POLLOUT) && (fifo(fds[0].fd) || isSocket(fds[0].fd)) &&
       !sent) {
     int saved = errno;
@@ -184,6 +180,22 @@ extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
     errno = saved;
   }
   return r;
+}
+
+extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
+  if (at("fifo-wait") && waitingForRoom(fds, n) && full(fds[0].fd)) sendOnce(SIGTERM);
+  if (at("look-taken") && waitingForRoom(fds, n) && timeout == 0 && full(fds[0].fd)) {
+    fds[0].revents = POLLOUT;
+    return 1;
+  }
+  static auto real = next<int (*)(pollfd*, nfds_t, int)>("poll");
+  return roomWaited(fds, real(fds, n, timeout));
+}
+
+extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigset_t* mask) {
+  if (at("fifo-wait") && waitingForRoom(fds, n) && full(fds[0].fd)) sendOnce(SIGTERM);
+  static auto real = next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
+  return roomWaited(fds, real(fds, n, timeout, mask));
 }
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
