@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ pkg-config libcairo2-dev libsdl2-dev libfontconfig-dev libfreetype-dev
-          libgtest-dev xvfb xauth fonts-morisawa-bizud-gothic fonts-liberation2 fonts-dejavu-core)
+          libgtest-dev libxtst-dev xvfb xauth fonts-morisawa-bizud-gothic fonts-liberation2 fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -23,7 +23,11 @@
 //              std::bad_alloc, once: an internal failure with a stop
 //              pending;
 //   thread     nothing sent: a second thread, named "second", sleeps
-//              with no signal held, for the test to send a signal to.
+//              with no signal held, for the test to send a signal to;
+//   spin       nothing sent: the first write of 64 KiB or more (a file's
+//              first flush) creates the file LESSON_SPIN_MARK names, then
+//              works on the CPU for three seconds of its own CPU time
+//              before it writes, as a very large page's encoding does.
 // Each signal is sent once.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -198,8 +202,25 @@ extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigse
   return roomWaited(fds, real(fds, n, timeout, mask));
 }
 
+// Three seconds of the calling thread's CPU time.
+void spin() {
+  timespec start, now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+  do {
+    for (volatile int i = 0; i < 100000; ++i) {
+    }
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  } while (now.tv_sec - start.tv_sec < 3 || (now.tv_sec - start.tv_sec == 3 && now.tv_nsec < start.tv_nsec));
+}
+
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (at("fifo-wait") && full(fd)) sendOnce(SIGTERM);
+  if (at("spin") && size >= 65536 && !sent.exchange(true)) {
+    int saved = errno;
+    if (const char* mark = std::getenv("LESSON_SPIN_MARK")) close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    spin();
+    errno = saved;
+  }
   if (at("fail-stopped") && size >= 65536 && !sent) {
     sendOnce(SIGTERM);
     failNext = true;
