@@ -11,6 +11,9 @@
 //              as when another writer takes it all right after the look;
 //   named      SIGUSR1 just after a file is linked or renamed to a name
 //              that is not a temporary one;
+//   named-as   the signal numbered LESSON_SIGNAL just after a file is
+//              linked or renamed to the name LESSON_NAMED_AS (its last
+//              part): the run's last output named, its last moment;
 //   named-second
 //              as `named`, but to the second thread of `thread`; the
 //              call returns once the signal has come on to the calling
@@ -117,6 +120,9 @@ void temporaryNow(const char* name) {
 void namedNow(int result, const char* name) {
   if (result != 0) return;
   if ((at("named") || at("named-second")) && !temporary(name)) sendOnce(SIGUSR1);
+  const char* as = std::getenv("LESSON_NAMED_AS");
+  const char* sig = std::getenv("LESSON_SIGNAL");
+  if (at("named-as") && as && sig && std::strcmp(base(name), as) == 0) sendOnce(std::atoi(sig));
   temporaryNow(name);
 }
 
