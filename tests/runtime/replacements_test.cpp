@@ -342,6 +342,13 @@ TEST(Endings, AReplacedFileLetsInNoOneWhoWasNotInBefore) {
        .list = accessList({{kOwner, 6}, {kUser, 4, 0}, {kGroup, 5}, {kMask, 7}, {kOther, 6}}), .asNobody = true,
        .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0674,
        .wantList = accessList({{kOwner, 6}, {kUser, 4, 0}, {kGroup, 4}, {kMask, 7}, {kOther, 4}})},
+      // The new file's group is the one the old list shut out: its entry
+      // gives that group nothing, whatever the others may do.
+      {.name = "nobody's own file with an access list that shuts out nobody's group, of a group it is not in",
+       .owner = kNobody, .group = kTheirs, .mode = 0644,
+       .list = accessList({{kOwner, 6}, {kGroup, 4}, {kNamedGroup, 0, kNogroup}, {kMask, 4}, {kOther, 4}}),
+       .asNobody = true, .folderOwner = kNobody, .wantOwner = kNobody, .wantGroup = kNogroup, .wantMode = 0644,
+       .wantList = accessList({{kOwner, 6}, {kGroup, 0}, {kNamedGroup, 0, kNogroup}, {kMask, 4}, {kOther, 4}})},
       {.name = "a folder's default access list does not open up a replaced 0600 file", .mode = 0600,
        .folderDefault = openDefault, .wantMode = 0600},
       {.name = "an access list that is refused", .mode = 0660, .list = nobodyToo, .fault = "list-refused",
@@ -351,6 +358,9 @@ TEST(Endings, AReplacedFileLetsInNoOneWhoWasNotInBefore) {
       {.name = "an access list that shuts out a user whom the mode lets in, refused", .mode = 0644,
        .list = accessList({{kOwner, 6}, {kUser, 0, kNobody}, {kGroup, 4}, {kMask, 4}, {kOther, 4}}),
        .fault = "list-refused", .wantMode = 0600},
+      {.name = "an access list that shuts out a group that the mode lets in, refused", .mode = 0644,
+       .list = accessList({{kOwner, 6}, {kGroup, 4}, {kNamedGroup, 0, kTheirs}, {kMask, 4}, {kOther, 4}}),
+       .fault = "list-refused", .wantMode = 0640},
       {.name = "an access list that cannot be read", .mode = 0664,
        .list = accessList({{kOwner, 6}, {kUser, 6, kNobody}, {kGroup, 0}, {kMask, 6}, {kOther, 4}}),
        .fault = "unreadable", .wantMode = 0600},
