@@ -196,7 +196,7 @@ bool OutputFile::openFile(const OutputTarget& t) {
   file_.reset(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, made));
   struct stat unnamed, reached;
   if (file_.get() >= 0 && !(fstat(file_.get(), &unnamed) == 0 && stat(viaProc(file_.get()).c_str(), &reached) == 0 &&
-                            reached.st_ino == unnamed.st_ino && reached.st_dev == unnamed.st_dev))
+                            sameFile(reached, unnamed)))
     file_.reset();
   if (file_.get() < 0 &&
       !nameTemporarily([&](const std::string& name) {
