@@ -18,6 +18,8 @@
 #include <set>
 #include <utility>
 
+#include "runtime/streams.h"
+
 namespace rt {
 
 namespace {
@@ -59,7 +61,7 @@ bool lockedByAnyone(int folder, const char* name, const struct stat& st) {
     l.l_type = F_WRLCK;
     l.l_whence = SEEK_SET;
     // A record lock or an open file description's lock, then flock's.
-    bool locked = fstat(fd, &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev ||
+    bool locked = fstat(fd, &now) != 0 || !sameFile(now, st) ||
                   (fcntl(fd, F_OFD_GETLK, &l) == 0 ? l.l_type != F_UNLCK : errno != EINVAL) ||
                   flock(fd, LOCK_EX | LOCK_NB) != 0;
     ::close(fd);

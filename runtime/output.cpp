@@ -185,18 +185,17 @@ bool OutputFile::openFile(const OutputTarget& t) {
   name_ = t.name;
   int folder = folder_->get();
   clearLeftovers(folder);
-  // What is replaced is the file as it is now.
-  struct stat old;
-  bool replacing = plan_ == Plan::kReplacing &&
-                   fstatat(folder, name_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
-  plan_ = replacing ? Plan::kReplacing : Plan::kNew;
+  // What is replaced is the file as it is now, if it is still there.
+  if (struct stat now; plan_ == Plan::kReplacing &&
+                       fstatat(folder, name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode))
+    old_ = now;
   // A replacement lets no one in but the program until it has what the
   // old file allowed; a named temporary could be opened meanwhile.
-  mode_t made = replacing ? 0600 : 0666;
+  mode_t made = old_ ? 0600 : 0666;
   file_.reset(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, made));
   struct stat unnamed, reached;
   if (file_.get() >= 0 && !(fstat(file_.get(), &unnamed) == 0 && stat(viaProc(file_.get()).c_str(), &reached) == 0 &&
-                            reached.st_ino == unnamed.st_ino && reached.st_dev == unnamed.st_dev))
+                            sameFile(reached, unnamed)))
     file_.reset();
   if (file_.get() < 0 &&
       !nameTemporarily([&](const std::string& name) {
@@ -205,7 +204,7 @@ bool OutputFile::openFile(const OutputTarget& t) {
       }))
     return failWithErrno();
   markLive(file_.get());
-  if (replacing && !takeOverAttributes(file_.get(), folder, name_, old)) return failWithErrno();
+  if (old_ && !takeOverAttributes(file_.get(), folder, name_, *old_)) return failWithErrno();
   return true;
 }
 
@@ -243,15 +242,17 @@ bool OutputFile::publish() {
              return linkat(AT_FDCWD, viaProc(file_.get()).c_str(), folder_->get(), name.c_str(), AT_SYMLINK_FOLLOW);
            }) == 0;
   };
-  if (plan_ == Plan::kNew && temp_.empty()) {
-    // A new file appears whole under its name at once.
+  if (!old_ && temp_.empty()) {
+    // A file that replaces none appears whole under its name at once.
     if (link(name_)) {
       pending_.named();
       return true;
     }
-    // The name was taken meanwhile: the file replaces what took it.
+    // The name was taken meanwhile: the file replaces what took it, named
+    // as a replacement is.
     if (errno != EEXIST) return failWithErrno();
   }
+  // Renamed to its name from a temporary one, over what has the name.
   if (temp_.empty() && !nameTemporarily(link)) return failWithErrno();
   if (uninterrupted([&] { return renameat(folder_->get(), temp_.c_str(), folder_->get(), name_.c_str()); }) != 0)
     return failWithErrno();
@@ -303,6 +304,7 @@ void OutputFile::discard() {
     temp_.clear();
   }
   folder_.reset();
+  old_.reset();
   pending_ = PendingOutput();
   open_ = false;
 }

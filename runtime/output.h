@@ -1,19 +1,26 @@
 // The files a run writes: the trace, the shots and the page.
 //
-// An output is opened from what the check before the run found (see
-// targets.h), in one of three ways:
+// An output is written by the plan the check before the run decided (see
+// targets.h), which holds to the end; what changes at the file's name
+// after the check, the plan says what to do about:
 //   in place   a device, a FIFO or a stream of the caller's (/dev/stdout)
 //              is written where it is, through a StreamWriter. A FIFO is
 //              opened once a reader has it open, waiting in short steps
 //              until one does or a stop comes; what is opened is the FIFO
 //              that was checked, or nothing.
 //   new        a new file is written unnamed in its folder and linked to
-//              its name once whole and on the disk;
+//              its name once whole and on the disk. A name another file
+//              has taken by then is taken back: the output replaces that
+//              file, named as a replacement is, and keeps nothing of it.
 //   replacing  a file that replaces a regular file takes the old file's
 //              mode (but for the set-user-ID and set-group-ID bits), its
 //              access list and extended attributes, and its owner where
 //              the program may set it; once whole it is linked to a
-//              temporary name and renamed over the old file.
+//              temporary name and renamed over the old file. The old file
+//              is the one at the name when the output is opened: where
+//              none is there by then (or no regular file), there is
+//              nothing to take after, and the output is made and named as
+//              a new file is.
 // Where the file system makes no unnamed files, or an unnamed file could
 // not be named later (no /proc), the file is written under a temporary
 // name from the start (see leftovers.h). So nothing of ours is ever
@@ -29,6 +36,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,7 +114,10 @@ class OutputFile {
   bool publish();
   void discard();
 
-  Plan plan_ = Plan::kNew;
+  Plan plan_ = Plan::kNew;  // the check's, never changed
+  // What a replacement replaces: the regular file at its name when it was
+  // opened, as it was then; none for a new file, or where none was there.
+  std::optional<struct stat> old_;
   bool open_ = false;
   StreamWriter stream_;             // in place: what it is written through
   Fd file_;                         // a file: unnamed, or under temp_

@@ -301,11 +301,11 @@ std::string namesAFolder(const std::string& ending) {
 OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<std::string>& inParts) {
   OutputTarget o;
   if (!walk(o, given, inFd, inParts)) return o;
-  o.plan = Plan::kInPlace;
   std::string ending = folderEnding(given);
   if (o.stream >= 0) {
     // The stream the caller gave the program, which may already hold other
     // output: written on where it stands.
+    o.plan = Plan::kInPlace;
     struct stat st;
     int flags = closedAtStart(o.stream) ? -1 : fcntl(o.stream, F_GETFL);
     if (flags < 0 || fstat(o.stream, &st) != 0) o.problem = descriptorName(o.stream) + " is closed";
@@ -367,7 +367,12 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
                                                     : std::strerror(errno);
     return o;
   }
-  if (!S_ISREG(o.found.st_mode)) return o;
+  // A FIFO or a character device is written where it is; a regular file
+  // is replaced.
+  if (!S_ISREG(o.found.st_mode)) {
+    o.plan = Plan::kInPlace;
+    return o;
+  }
   o.plan = Plan::kReplacing;
   o.problem = folderRefuses(at, o.folder);
   if (o.problem.empty()) o.problem = planted(at, o.parts, "file", o.name, o.found.st_uid, "replaced");

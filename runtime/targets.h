@@ -42,7 +42,9 @@ class Fd {
   int fd_;
 };
 
-// How an output is written.
+// How an output is written: decided by the check alone, and carried out
+// as it is by OutputFile, which tells what each plan does when the file's
+// name changes after the check (output.h).
 enum class Plan {
   kInPlace,    // a character device, a FIFO or a stream of the caller's, where it is
   kNew,        // a new file, given its name once whole

@@ -148,6 +148,57 @@ TEST_F(OutputTest, AttributesThatVouchForTheOldContentsAreLeftOut) {
   }
 }
 
+// A replacement replaces the file as it is when the output is opened. One
+// gone since the check, or with a link put in its place, leaves nothing to
+// take after: the output is made as a new file is, and replaces whatever
+// has the name once it is named, a link itself rather than where it leads.
+TEST_F(OutputTest, AFileGoneSinceTheCheckIsWrittenAsANewOne) {
+  enum Change { kGone, kGoneAndBack, kLinkInItsPlace };
+  const struct {
+    const char* name;
+    Change change;
+  } cases[] = {
+      {"gone before the output is opened", kGone},
+      {"gone before it is opened, back before it is named", kGoneAndBack},
+      {"a link in its place before it is opened", kLinkInItsPlace},
+  };
+  mode_t mask = ::umask(022);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path file = dir / "page.png", other = dir / "other.png";
+    ASSERT_TRUE(put(file, "before"));
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    rt::OutputTarget t = rt::outputTarget(file.string());
+    ASSERT_EQ(t.problem, "");
+    ASSERT_EQ(t.plan, rt::Plan::kReplacing);
+    fs::remove(file);
+    if (c.change == kLinkInItsPlace) {
+      ASSERT_TRUE(put(other, "theirs"));
+      fs::create_symlink("other.png", file);
+    }
+    rt::OutputFile out;
+    ASSERT_TRUE(out.open(t, "", rt::PendingHandle::reserve("")));
+    if (c.change == kGoneAndBack) {
+      ASSERT_TRUE(put(file, "back"));
+      ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    }
+    ASSERT_TRUE(out.write("after", 5));
+    ASSERT_TRUE(out.commit()) << out.error();
+    EXPECT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(slurp(file), "after");
+    EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()), 0644u) << "the mode of a new file";
+    if (c.change == kLinkInItsPlace) {
+      EXPECT_EQ(slurp(other), "theirs");
+      EXPECT_EQ(names(), (std::set<std::string>{"page.png", "other.png"}));
+    } else {
+      EXPECT_EQ(names(), std::set<std::string>{"page.png"});
+    }
+  }
+  ::umask(mask);
+}
+
 TEST_F(OutputTest, FifoIsWrittenInPlace) {
   fs::path fifo = dir / "pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
