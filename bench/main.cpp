@@ -6,7 +6,8 @@
 // CPU and the wake-ups of a window left waiting at each kind of key wait,
 // and peak memory.
 // The window parts run on a virtual display of the benchmark's own and are
-// skipped, with a message, where none can be started.
+// skipped, with a message, where none can be started; should that display
+// go away, the benchmark ends with a line that says so (status 3).
 //
 //   build/bin/lesson_bench [--size WxH] [--starts N] [--idle-seconds S] [--no-window]
 #include <fcntl.h>
@@ -186,7 +187,7 @@ std::string endedWhy(pid_t pid) {
   if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return "it is gone";
   if (info.si_pid == 0) return "";
   if (info.si_code == CLD_EXITED) return "it exited with status " + std::to_string(info.si_status);
-  return "it ended by signal " + std::to_string(info.si_status) + " (" + strsignal(info.si_status) + ")";
+  return "it ended by signal " + std::to_string(info.si_status) + ", " + strsignal(info.si_status);
 }
 
 // A process's CPU, as % of a core, and wake-ups a second between two
@@ -263,6 +264,30 @@ Waiting waitingAt(const fs::path& exe, const std::string& keys, pid_t server, do
   return w;
 }
 
+// The benchmark cannot go on: its virtual display is gone.
+struct BenchEnd {
+  std::string why;
+};
+
+void requireDisplay(const VirtualDisplay& display) {
+  if (std::string why = endedWhy(display.pid()); !why.empty())
+    throw BenchEnd{"the virtual display " + display.name() + " is gone (" + why + ")"};
+}
+
+// The tour in a window. A run whose window cannot be opened (its display
+// gone, most likely) ends before the run does, so outside it.
+TourResult windowTour(const TourProgram& program, const rt::Options& options, const VirtualDisplay& display) {
+  try {
+    return tour(program, options);
+  } catch (const rt::ProgramEnd& end) {
+    requireDisplay(display);
+    throw BenchEnd{"the window tour of " + program.name + " ended outside its run, with status " +
+                   std::to_string(end.status)};
+  } catch (const rt::CannotStart& e) {
+    throw BenchEnd{"the window tour of " + program.name + " could not start: " + e.what()};
+  }
+}
+
 const char* verdict(bool met) { return met ? "met" : "MISSED"; }
 
 struct Summary {
@@ -296,7 +321,7 @@ void printTour(const char* mode, const TourResult& t) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int bench(int argc, char** argv) {
   int width = 1920, height = 1080, count = 21;
   double idleSeconds = 10;
   bool window = true;
@@ -353,6 +378,7 @@ int main(int argc, char** argv) {
     row("start-up headless, CPU", headless.cpuMs, floorHeadless.cpuMs, "ms", "");
     row("peak memory headless", headless.maxrssMB, floorHeadless.maxrssMB, "MB", "");
     if (window) {
+      requireDisplay(*display);
       // The window ends through the main menu's end item once it has shown
       // its first frame.
       auto [shown, floorWindow] =
@@ -375,7 +401,8 @@ int main(int argc, char** argv) {
     printTour("headless", tour(program, options));
     if (window) {
       options.headless = false;
-      TourResult t = tour(program, options);
+      requireDisplay(*display);
+      TourResult t = windowTour(program, options, *display);
       printTour("window", t);
       Summary show = summarise(t.steps, &TourStep::showCpuMs);
       std::printf("    per key, presenting: CPU median %.3f ms, worst %.3f ms (%s); the floor's one whole frame %.3f ms"
@@ -403,6 +430,7 @@ int main(int argc, char** argv) {
       for (const Wait& w : {Wait{"number prompt", ""}, Wait{"any-key wait", program.anyKeyWait},
                             Wait{"motion pause", program.motionPause}}) {
         if (w.name != std::string("number prompt") && w.keys.empty()) continue;
+        requireDisplay(*display);
         Waiting waiting = waitingAt(exe, w.keys, display->pid(), idleSeconds);
         if (!waiting.failure.empty()) {
           allMet = false;
@@ -427,4 +455,16 @@ int main(int argc, char** argv) {
   std::printf("\n%s\n", window ? (allMet ? "all targets met" : "some targets MISSED")
                                : "window targets not measured");
   return allMet ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+  // Each line goes out as it is printed: a display lost inside a window
+  // tour ends this process at once, and what was measured by then stays.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  try {
+    return bench(argc, argv);
+  } catch (const BenchEnd& end) {
+    std::printf("\nbenchmark ended: %s; the window parts cannot go on\n", end.why.c_str());
+    return 3;
+  }
 }
