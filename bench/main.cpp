@@ -422,7 +422,9 @@ int bench(int argc, char** argv) {
       getrusage(RUSAGE_SELF, &self);
       std::printf("    peak memory of this benchmark after both tours: %.1f MB (a bound for a whole tour in a window)\n",
                   static_cast<double>(self.ru_maxrss) / 1024.0);
-      std::printf("  waiting over %.0f s (program / display server): %% of a core, wake-ups a second\n", idleSeconds);
+      std::printf("  waiting over %.0f s (program / display server): %% of a core, wake-ups a second"
+                  " (one wake-up more: +%.2f)\n",
+                  idleSeconds, 1 / idleSeconds);
       struct Wait {
         const char* name;
         std::string keys;
