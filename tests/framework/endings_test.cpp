@@ -1682,8 +1682,9 @@ TEST(Endings, ARunThatCannotBeginTakesBackTheFoldersItMade) {
   };
   const Case cases[] = {
       {"the second folder cannot be made", 2,
-       "--shots: cannot write into {d}/full/a/b: cannot make {d}/full/a/b: No space left on device"},
-      {"--png cannot be made once the folders are", 3, "--png: cannot write {d}/full/x.png: No space left on device"},
+       "--shots: cannot write into {d}/full/a/b: cannot make {d}/full/a/b: No space left on device (see --help)"},
+      {"--png cannot be made once the folders are", 3,
+       "--png: cannot write {d}/full/x.png: No space left on device (see --help)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -2172,7 +2173,7 @@ TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
     EXPECT_EQ(linesOf(slurp(err)),
               (std::vector<std::string>{waits + fifo.string(),
                                         "--trace: cannot write " + fifo.string() +
-                                            ": it was replaced while the run waited for a reader to open it"}));
+                                            ": it was replaced while the run waited for a reader to open it (see --help)"}));
     EXPECT_TRUE(slurp(fifo) == theirs) << "the file was written";
     EXPECT_EQ(f.entries(), (std::set<std::string>{"t.fifo", "err"}));
   }
