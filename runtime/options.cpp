@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "runtime/endings.h"
 #include "runtime/messages.h"
+#include "runtime/run_end.h"
 #include "runtime/runtime.h"
 #include "runtime/streams.h"
 #include "runtime/targets.h"
@@ -44,12 +46,9 @@ namespace {
 
 const char* const kKeyNames = "Enter, Backspace, Clear, Right, Left, Up, Down, Space, Esc";
 
-[[noreturn]] void refuse(const std::string& message) {
-  say(message + " (see --help)");
-  throw ProgramEnd{kRefused};
-}
-
-void printHelp(const std::string& program) {
+// Prints the usage on the standard output; false, said, when it could not
+// be written whole.
+bool printHelp(const std::string& program) {
   char text[12288];
   std::snprintf(
       text, sizeof text,
@@ -78,8 +77,10 @@ void printHelp(const std::string& program) {
       "once a reader has opened it: the run says that it waits, and waits before\n"
       "its window opens), a link is written through, and a new or regular file\n"
       "gets its name only once it is complete. A socket, a block device or any\n"
-      "other special file is refused, and so is a stream that is a listening or\n"
-      "unconnected socket, and for --png a terminal (a PNG is binary data). In a\n"
+      "other special file is refused, and so is a stream named as an output\n"
+      "(/dev/stdout) that is a listening or unconnected socket, a file marked\n"
+      "append-only or immutable (or in a folder marked append-only) that would be\n"
+      "replaced, and for --png a terminal (a PNG is binary data). In a\n"
       "folder that is sticky and writable by all, such as /tmp, a link, a FIFO or\n"
       "a file is used only when it is the user's own or the folder owner's, for\n"
       "root too; in another sticky folder, another user's file is refused unless\n"
@@ -87,7 +88,8 @@ void printHelp(const std::string& program) {
       "as root has). Two outputs may not share a file, but for /dev/null: --png\n"
       "and --trace on one pipe count as one file. A name the shots take\n"
       "(shot-0001.png ...) in the --shots folder is refused for --png and --trace,\n"
-      "and the folder is refused when such a name there is not a file it writes.\n"
+      "and the folder is refused when such a name there is a folder, a FIFO or\n"
+      "another file the shots could not write.\n"
       "\n"
       "A file that an output replaces keeps its mode but for the set-ID bits, its\n"
       "owner and group where the user may set them (else its group gets no more\n"
@@ -98,7 +100,9 @@ void printHelp(const std::string& program) {
       "Exit status: 0 the run ended (the window closed, the main menu's last item was\n"
       "chosen, or the keys of a headless run were spent: the trace's KEY lines show\n"
       "how many keys were taken); 1 it could not start (no display, a font missing,\n"
-      "no memory for the page); 2 the command line was refused; 3 a runtime error\n"
+      "no memory for the page, no file descriptor left) or the usage of --help\n"
+      "could not be written; 2 the command line was refused (one line, which ends\n"
+      "with \"(see --help)\"); 3 a runtime error\n"
       "(the error screen was shown); 4 an internal failure; %d an output could not be\n"
       "written; %d the display was lost during the run. After 0, 3, %d and %d the\n"
       "outputs hold the run as it stood (but for those that could not be written);\n"
@@ -140,7 +144,18 @@ void printHelp(const std::string& program) {
       "takes and leaves the others: a run never removes a file it did not write.\n",
       program.c_str(), kMaxPageSide, kLayoutWidth, kLayoutHeight, kOutputFailed, kDisplayLost, kOutputFailed,
       kDisplayLost, kSignalled, kSameActMs, kReadersShareMs, kStopBoundMs, kOwnFilesBudgetMs, kEndingMs);
-  StreamWriter(1).put(text, std::strlen(text));
+  // Usage that is not all written is a failure, as of any program that
+  // prints: a full disk, a closed standard output (held open on /dev/null
+  // since the start, and so known as closed by what was noted then). A
+  // stop while a reader takes nothing ends the run by its signal anyway.
+  std::string why = "it is closed";
+  if (!closedAtStart(1)) {
+    StreamWriter::Put put = StreamWriter(1).put(text, std::strlen(text));
+    if (put != StreamWriter::Put::kFailed) return put == StreamWriter::Put::kDone;
+    why = std::strerror(errno);
+  }
+  say("--help: cannot write the usage to the standard output: " + why);
+  return false;
 }
 
 // Whether the shots will take `name` (shot-0001.png ... shot-9999.png,
@@ -157,12 +172,10 @@ bool shotName(const std::string& name) {
 // opens its outputs from it.
 void checkOutputs(Options& o) {
   auto targets = std::make_shared<OutputTargets>(outputTargets(o.png, o.trace, o.shots));
-  const OutputTarget& shots = targets->shots;
+  OutputTarget& shots = targets->shots;
+  if (!o.shots.empty()) checkShotNames(shots, shotName);
   if (!o.shots.empty() && !shots.problem.empty())
-    refuse("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem);
-  if (!o.shots.empty())
-    if (std::string why = shotsRefused(shots, shotName); !why.empty())
-      refuse("--shots: cannot write into " + shown(o.shots) + ": " + why);
+    refuseOutput("--shots: cannot write into " + shown(o.shots) + ": " + shots.problem, shots.noDescriptor);
   struct File {
     std::string option, path;
     const OutputTarget& target;
@@ -175,7 +188,7 @@ void checkOutputs(Options& o) {
     bool madeByShots = !o.shots.empty() && !f.target.missingFolder.empty() &&
                        f.target.missingFolder == shots.file;
     if (!f.target.problem.empty() && !madeByShots)
-      refuse(f.option + ": cannot write " + shown(f.path) + ": " + f.target.problem);
+      refuseOutput(f.option + ": cannot write " + shown(f.path) + ": " + f.target.problem, f.target.noDescriptor);
     if (!o.shots.empty() && f.target.folder == shots.file &&
         shotName(std::filesystem::path(f.target.file).filename().string()))
       refuse(f.option + " " + shown(f.path) + " is one of the shots of --shots " + shown(o.shots));
@@ -219,8 +232,7 @@ Options parseOptions(int argc, char** argv) {
       return v;
     };
     if (arg == "--help" || arg == "-h") {
-      printHelp(program);
-      throw ProgramEnd{kEnded};
+      throw ProgramEnd{printHelp(program) ? kEnded : kCannotStart};
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--keys") {

@@ -47,12 +47,15 @@ OutputFolder::~OutputFolder() {
 
 bool OutputFolder::open(const OutputTarget& t) {
   error_ = t.problem;
+  noDescriptor_ = t.noDescriptor;
   if (!error_.empty()) return false;
-  Fd folder(fcntl(t.at->get(), F_DUPFD_CLOEXEC, 3));
-  if (folder.get() < 0) {
+  auto failWithErrno = [&] {
+    noDescriptor_ = outOfDescriptors(errno);
     error_ = std::strerror(errno);
     return false;
-  }
+  };
+  Fd folder(fcntl(t.at->get(), F_DUPFD_CLOEXEC, 3));
+  if (folder.get() < 0) return failWithErrno();
   std::vector<std::string> parts = t.parts;
   for (const std::string& c : t.missing) {
     std::vector<std::string> next = parts;
@@ -67,10 +70,7 @@ bool OutputFolder::open(const OutputTarget& t) {
       }
     }
     folder.reset(openat(folder.get(), c.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (folder.get() < 0) {
-      error_ = std::strerror(errno);
-      return false;
-    }
+    if (folder.get() < 0) return failWithErrno();
     if (c != "..") parts = std::move(next);
     else if (!parts.empty()) parts.pop_back();
   }
@@ -106,6 +106,7 @@ bool OutputFile::open(const OutputTarget& t, const std::string& option, PendingH
   error_.clear();
   buffer_.clear();
   pending_ = PendingOutput(pending);
+  noDescriptor_ = t.noDescriptor;
   if (!t.problem.empty()) return fail(t.problem);
   open_ = true;
   plan_ = t.plan;
@@ -290,7 +291,10 @@ bool OutputFile::fail(const std::string& why) {
   return false;
 }
 
-bool OutputFile::failWithErrno() { return fail(std::strerror(errno)); }
+bool OutputFile::failWithErrno() {
+  if (error_.empty()) noDescriptor_ = outOfDescriptors(errno);
+  return fail(std::strerror(errno));
+}
 
 void OutputFile::discard() {
   std::erase(inPlaceNow, this);

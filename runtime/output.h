@@ -58,6 +58,8 @@ class OutputFolder {
   // way; false with error() set.
   bool open(const OutputTarget& target);
   const std::string& error() const { return error_; }
+  // Whether it failed for want of a descriptor.
+  bool noDescriptor() const { return noDescriptor_; }
   // The run did not begin: removes the folders open() made, as long as
   // nothing was put in them since. The path of the outermost one left, or
   // "".
@@ -75,6 +77,7 @@ class OutputFolder {
   };
   std::vector<Made> made_;
   std::string error_;
+  bool noDescriptor_ = false;
 };
 
 class OutputFile {
@@ -102,6 +105,8 @@ class OutputFile {
   bool fail(const std::string& why);
   // Why the output could not be written ("No space left on device").
   const std::string& error() const { return error_; }
+  // Whether it failed for want of a descriptor.
+  bool noDescriptor() const { return noDescriptor_; }
 
  private:
   friend void flushOutputsInPlace(const StreamWriter& to);
@@ -127,6 +132,7 @@ class OutputFile {
   PendingOutput pending_;
   std::string buffer_;
   std::string error_;
+  bool noDescriptor_ = false;
 };
 
 // Writes what the outputs written in place to where `to` writes hold, so

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "runtime/basic.h"
 #include "runtime/endings.h"
+#include "runtime/exit_status.h"
 #include "runtime/messages.h"
 #include "runtime/pending.h"
 
@@ -69,6 +71,17 @@ void cannotStartNow(const std::string& line) {
   say(line);
   removeTemporaries();
   std::_Exit(kCannotStart);
+}
+
+void refuse(const std::string& line) {
+  say(line + " (see --help)");
+  throw ProgramEnd{kRefused};
+}
+
+void refuseOutput(const std::string& line, bool noDescriptor) {
+  if (!noDescriptor) refuse(line);
+  say("cannot start: " + line);
+  throw ProgramEnd{kCannotStart};
 }
 
 }  // namespace rt

@@ -5,7 +5,10 @@
 //                  its signal, else it returns its status;
 //   endByStop      a stop: says so and dies by the signal;
 //   endAsLost      the display went away under the run;
-//   cannotStartNow the run cannot start, found where nothing may unwind.
+//   cannotStartNow the run cannot start, found where nothing may unwind;
+//   refuse         the command line is refused, before the run begins;
+//   refuseOutput   an output cannot be had as the run starts: refused, or
+//                  the run cannot start for want of a descriptor.
 // An ending at once (a second stop, another signal that ends a process, a
 // stop's bound spent) happens in a signal handler: see endings.h.
 #pragma once
@@ -42,5 +45,14 @@ int endRun(int status);
 // may unwind through: says `line`, removes the temporary files and ends
 // with kCannotStart.
 [[noreturn]] void cannotStartNow(const std::string& line);
+// The command line is refused for what `line` says: says it, ending as
+// every refusal does with " (see --help)", and throws ProgramEnd with
+// kRefused.
+[[noreturn]] void refuse(const std::string& line);
+// An output cannot be had as the run starts, as `line` says: refused,
+// unless the cause is that no descriptor was to be had (`noDescriptor`):
+// then the run cannot start ("cannot start: " and `line`, kCannotStart),
+// since the command line is not at fault.
+[[noreturn]] void refuseOutput(const std::string& line, bool noDescriptor);
 
 }  // namespace rt

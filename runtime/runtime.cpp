@@ -156,8 +156,14 @@ void Runtime::openOutput(StartingOutput& o) {
   }
   o.out = std::make_unique<OutputFile>();
   if (!o.out->open(o.target, o.option, o.pending)) {
-    say(std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error());
-    throw ProgramEnd{kRefused};
+    std::string line = std::string(o.option) + ": cannot write " + shown(o.path) + ": " + o.out->error();
+    // A stop while the run waited for a FIFO's reader ends it by the
+    // stop's signal: that is no refusal.
+    if (stopAsked()) {
+      say(line);
+      throw ProgramEnd{kRefused};
+    }
+    refuseOutput(line, o.out->noDescriptor());
   }
 }
 
@@ -175,10 +181,9 @@ void Runtime::makeFiles(Starting& starting) {
   try {
     if (!options_.shots.empty()) {
       shots_ = std::make_unique<OutputFolder>();
-      if (!shots_->open(starting.targets.shots)) {
-        say("--shots: cannot write into " + shown(options_.shots) + ": " + shots_->error());
-        throw ProgramEnd{kRefused};
-      }
+      if (!shots_->open(starting.targets.shots))
+        refuseOutput("--shots: cannot write into " + shown(options_.shots) + ": " + shots_->error(),
+                     shots_->noDescriptor());
     }
     for (StartingOutput& o : starting.outputs)
       if (!o.out) openOutput(o);

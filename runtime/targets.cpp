@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -118,6 +120,29 @@ const char* unwrittenKind(mode_t mode) {
 
 std::string notWritten(const char* kind) { return std::string(kind) + ", which the run does not write"; }
 
+// The file attributes (FS_IOC_GETFLAGS) of the entry `name` of the folder
+// `at` ("." for the folder), or 0 where they cannot be read: it is opened
+// for reading, without waiting, only to ask.
+int fileFlags(int at, const char* name) {
+  Fd f(openat(at, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+  int flags = 0;
+  if (f.get() < 0 || ioctl(f.get(), FS_IOC_GETFLAGS, &flags) != 0) return 0;
+  return flags;
+}
+
+// Why the regular file `name` in the folder `at` (at `folder`) cannot be
+// replaced for a file attribute, its own or its folder's: neither a file
+// marked immutable or append-only nor any file of a folder marked
+// append-only can be renamed over; or "".
+std::string attributeRefuses(int at, const std::string& name, const std::string& folder) {
+  int flags = fileFlags(at, name.c_str());
+  if (flags & FS_IMMUTABLE_FL) return "it is marked immutable, so the run could not replace it";
+  if (flags & FS_APPEND_FL) return "it is marked append-only, so the run could not replace it";
+  if (fileFlags(at, ".") & FS_APPEND_FL)
+    return "the folder " + shown(folder) + " is marked append-only, so the run could not replace a file in it";
+  return "";
+}
+
 // Why the socket `fd`, a stream of the caller's, takes nothing written to
 // it, or "".
 std::string socketRefuses(int fd) {
@@ -181,6 +206,11 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     t.problem = why;
     return false;
   };
+  // A call failed as errno says, maybe for want of a descriptor.
+  auto failedCall = [&] {
+    t.noDescriptor = outOfDescriptors(errno);
+    return failed(std::strerror(errno));
+  };
   if (path.empty()) return failed("no file name");
   if (path[0] == '/' || inFd < 0) {
     w.folder.reset(openFolder(AT_FDCWD, path[0] == '/' ? "/" : "."));
@@ -194,7 +224,7 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     w.folder.reset(fcntl(inFd, F_DUPFD_CLOEXEC, 3));
     w.parts = inParts;
   }
-  if (w.folder.get() < 0) return failed(std::strerror(errno));
+  if (w.folder.get() < 0) return failedCall();
   auto done = [&] {
     t.at = std::make_shared<const Fd>(std::move(w.folder));
     t.parts = std::move(w.parts);
@@ -210,7 +240,7 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     if (c == "..") {
       w.folder.reset(openFolder(w.folder.get(), ".."));
       step(w.parts, c);
-      if (w.folder.get() < 0) return failed(std::strerror(errno));
+      if (w.folder.get() < 0) return failedCall();
       continue;
     }
     if (last && (t.stream = callersDescriptor(w.parts, c)) >= 0) return done();
@@ -249,9 +279,9 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
     }
     if (S_ISDIR(st.st_mode)) {
       w.folder.reset(openFolder(w.folder.get(), c.c_str()));
-      if (w.folder.get() < 0)
-        return failed(errno == EACCES ? "no permission to look into the folder " + shown(joined(w.parts, c))
-                                      : std::strerror(errno));
+      if (w.folder.get() < 0 && errno == EACCES)
+        return failed("no permission to look into the folder " + shown(joined(w.parts, c)));
+      if (w.folder.get() < 0) return failedCall();
       w.parts.push_back(c);
       continue;
     }
@@ -262,7 +292,7 @@ bool walk(OutputTarget& t, const std::string& path, int inFd, const std::vector<
           return failed(why);
       // Held from now on: what the run opens is this one, or nothing.
       auto held = std::make_shared<Fd>(openat(w.folder.get(), c.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-      if (held->get() < 0 || fstat(held->get(), &st) != 0) return failed(std::strerror(errno));
+      if (held->get() < 0 || fstat(held->get(), &st) != 0) return failedCall();
       t.held = std::move(held);
     }
     t.name = c;
@@ -362,7 +392,10 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
     return o;
   }
   if (faccessat(at, o.name.c_str(), W_OK, AT_EACCESS) != 0) {
-    o.problem = errno == EROFS ? "it is on a read-only file system"
+    // A file marked immutable is not writable, for root too.
+    std::string marked = errno == EPERM && S_ISREG(o.found.st_mode) ? attributeRefuses(at, o.name, o.folder) : "";
+    o.problem = !marked.empty() ? marked
+                : errno == EROFS ? "it is on a read-only file system"
                 : errno == EACCES || errno == EPERM ? "no permission to write it"
                                                     : std::strerror(errno);
     return o;
@@ -375,6 +408,7 @@ OutputTarget outputTarget(const std::string& given, int inFd, const std::vector<
   }
   o.plan = Plan::kReplacing;
   o.problem = folderRefuses(at, o.folder);
+  if (o.problem.empty()) o.problem = attributeRefuses(at, o.name, o.folder);
   if (o.problem.empty()) o.problem = planted(at, o.parts, "file", o.name, o.found.st_uid, "replaced");
   // In any other sticky folder, the kernel lets only the file's owner, the
   // folder's owner or a process that may override owners replace it.
@@ -421,28 +455,44 @@ std::string terminalRefuses(int fd, const std::string& what) {
   return what + " is a terminal, and a PNG is binary data, which a terminal would take for codes of its own";
 }
 
-std::string shotsRefused(const OutputTarget& shots, bool (*taken)(const std::string&)) {
-  if (!shots.problem.empty() || !shots.missing.empty()) return "";
+void checkShotNames(OutputTarget& shots, bool (*taken)(const std::string&)) {
+  if (!shots.problem.empty() || !shots.missing.empty()) return;
   int at = shots.at->get();
   Fd opened(openat(at, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   DIR* listing = opened.get() < 0 ? nullptr : fdopendir(opened.get());
-  if (!listing) return "";
+  if (!listing) {
+    // A folder that may not be read is not looked into; one that cannot
+    // be opened for want of a descriptor is not begun in.
+    if (outOfDescriptors(errno)) {
+      shots.noDescriptor = true;
+      shots.problem = std::strerror(errno);
+    }
+    return;
+  }
   opened.release();
-  std::string why;
   while (const dirent* e = readdir(listing)) {
-    // What the run writes is passed over without a look: most of a folder
-    // of earlier shots.
-    unsigned char type = e->d_type;
-    if (type == DT_REG || type == DT_DIR || type == DT_FIFO || type == DT_CHR || !taken(e->d_name)) continue;
+    if (!taken(e->d_name)) continue;
     // As the run will find it: a link followed.
     OutputTarget t = outputTarget(e->d_name, at, shots.parts);
-    const char* kind = t.name.empty() || !t.missing.empty() ? nullptr : unwrittenKind(t.found.st_mode);
-    if (!kind) continue;
-    why = shown(joined(shots.parts, e->d_name)) + (type == DT_LNK ? " leads to " : " is ") + notWritten(kind);
-    break;
+    std::string path = shown(joined(shots.parts, e->d_name));
+    const char* is = e->d_type == DT_LNK ? " leads to " : " is ";
+    // What the walk found, when it got there.
+    bool found = t.at && t.missing.empty() && t.stream < 0;
+    if (t.noDescriptor) {
+      shots.problem = t.problem;
+      shots.noDescriptor = true;
+    } else if (const char* kind = found ? unwrittenKind(t.found.st_mode) : nullptr) {
+      shots.problem = path + is + notWritten(kind);
+    } else if (found && (S_ISDIR(t.found.st_mode) || S_ISFIFO(t.found.st_mode))) {
+      // A folder takes no file; a FIFO would hold the run at a shot, in
+      // the middle of it, until a reader came.
+      shots.problem = path + is + (S_ISDIR(t.found.st_mode) ? "a folder" : "a FIFO") + ", which the shots do not write";
+    } else if (!t.problem.empty()) {
+      shots.problem = path + ": " + t.problem;
+    }
+    if (!shots.problem.empty()) break;
   }
   closedir(listing);
-  return why;
 }
 
 }  // namespace rt

@@ -12,10 +12,13 @@
 // place, so that what the path means cannot change under the run. What
 // the run does not write is refused: a socket, a block device, any other
 // special file; a listening or unconnected socket as a stream; a terminal
-// for binary data.
+// for binary data; a file marked append-only or immutable, or one in a
+// folder marked append-only, which could not be replaced.
 #pragma once
 
 #include <sys/stat.h>
+
+#include <cerrno>
 
 #include <memory>
 #include <string>
@@ -58,6 +61,9 @@ struct OutputTarget {
   // throws away what is written (/dev/null), which any number may share.
   std::string identity;
   std::string problem;   // why it cannot be written, or ""
+  // The problem is that no descriptor was to be had (the process's or the
+  // system's table is full): no fault of the command line's.
+  bool noDescriptor = false;
   // With the problem that a folder is missing: the path of that folder,
   // when it is the only part of the path missing besides the file's name.
   std::string missingFolder;
@@ -91,10 +97,16 @@ OutputTargets outputTargets(const std::string& png, const std::string& trace, co
 // Why binary data is not written to `fd` when it is a terminal (`what`
 // names it: "it", "the standard output"), or "".
 std::string terminalRefuses(int fd, const std::string& what);
-// Why the folder of `shots`, when it is there already, cannot take the
-// shots: an entry under a name `taken` says a shot takes, which is (or
-// leads to) what the run does not write; or "".
-std::string shotsRefused(const OutputTarget& shots, bool (*taken)(const std::string&));
+// Checks the folder of `shots`, when it is there already and has no
+// problem yet: an entry under a name `taken` says a shot takes must be (or
+// lead to) what a shot writes without failing or waiting: a regular file
+// the run may replace, a new file, a character device or a stream; not a
+// folder, nor a FIFO, which would hold the run until a reader came. Else
+// sets the problem.
+void checkShotNames(OutputTarget& shots, bool (*taken)(const std::string&));
+
+// Whether `error` (an errno) says that no descriptor was to be had.
+inline bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
 
 // The path of a folder from the root, by its components.
 std::string pathOf(const std::vector<std::string>& parts);

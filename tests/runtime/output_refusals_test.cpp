@@ -233,8 +233,9 @@ TEST(Endings, ARunThatCannotBeginTakesBackTheFoldersItMade) {
   };
   const Case cases[] = {
       {"the second folder cannot be made", 2,
-       "--shots: cannot write into {d}/full/a/b: cannot make {d}/full/a/b: No space left on device"},
-      {"--png cannot be made once the folders are", 3, "--png: cannot write {d}/full/x.png: No space left on device"},
+       "--shots: cannot write into {d}/full/a/b: cannot make {d}/full/a/b: No space left on device (see --help)"},
+      {"--png cannot be made once the folders are", 3,
+       "--png: cannot write {d}/full/x.png: No space left on device (see --help)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -511,7 +511,7 @@ TEST(Endings, WhatOthersDoWhileARunWaitsForAReaderDoesNotMisleadIt) {
     EXPECT_EQ(linesOf(slurp(err)),
               (std::vector<std::string>{waits + fifo.string(),
                                         "--trace: cannot write " + fifo.string() +
-                                            ": it was replaced while the run waited for a reader to open it"}));
+                                            ": it was replaced while the run waited for a reader to open it (see --help)"}));
     EXPECT_TRUE(slurp(fifo) == theirs) << "the file was written";
     EXPECT_EQ(f.entries(), (std::set<std::string>{"t.fifo", "err"}));
   }
