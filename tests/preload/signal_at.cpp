@@ -27,6 +27,9 @@
 //              pending;
 //   thread     nothing sent: a second thread, named "second", sleeps
 //              with no signal held, for the test to send a signal to;
+//   alarm-held nothing sent: a wait with no end (a poll with no timeout,
+//              as for a display server's reply) holds SIGALRM on its
+//              thread from then on, as a library may hold signals;
 //   spin       nothing sent: the first write of 64 KiB or more (a file's
 //              first flush) creates the file LESSON_SPIN_MARK names, then
 //              works on the CPU for three seconds of its own CPU time
@@ -192,7 +195,16 @@ int roomWaited(pollfd* fds, int r) {
   return r;
 }
 
+void holdAlarmInEndlessWait(bool endless) {
+  if (!at("alarm-held") || !endless) return;
+  sigset_t alarm;
+  sigemptyset(&alarm);
+  sigaddset(&alarm, SIGALRM);
+  pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
+}
+
 extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
+  holdAlarmInEndlessWait(timeout < 0);
   if (at("fifo-wait") && waitingForRoom(fds, n) && full(fds[0].fd)) sendOnce(SIGTERM);
   if (at("look-taken") && waitingForRoom(fds, n) && timeout == 0 && full(fds[0].fd)) {
     fds[0].revents = POLLOUT;
@@ -203,6 +215,7 @@ extern "C" int poll(pollfd* fds, nfds_t n, int timeout) {
 }
 
 extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigset_t* mask) {
+  holdAlarmInEndlessWait(timeout == nullptr);
   if (at("fifo-wait") && waitingForRoom(fds, n) && full(fds[0].fd)) sendOnce(SIGTERM);
   static auto real = next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
   return roomWaited(fds, real(fds, n, timeout, mask));

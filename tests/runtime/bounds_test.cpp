@@ -296,11 +296,17 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
   struct Case {
     const char* name;
     Stream stream;
+    std::vector<std::string> says;
   };
+  // Given up for the reader, the trace is the output that failed; the
+  // terminal's write waits in the system, where the bound ends it.
+  const std::vector<std::string> givenUp = {
+      "--trace: cannot write /dev/stdout: the run was stopped while it waited for the reader",
+      "stopped by SIGTERM; the other outputs hold the run as it stood"};
   const Case cases[] = {
-      {"a terminal that only root may open", kTerminal},
-      {"a socket whose room another writer takes", kSocket},
-      {"a pipe, with no /proc", kNoProc},
+      {"a terminal that only root may open", kTerminal, {stillWaitingLine()}},
+      {"a socket whose room another writer takes", kSocket, givenUp},
+      {"a pipe, with no /proc", kNoProc, givenUp},
   };
   const std::string bin = std::string(LESSON_BIN_DIR) + "/kelvaro";
   std::string keys;
@@ -371,6 +377,7 @@ TEST(Endings, AStopIsNotHeldByAStreamTheRunCannotOpenAnew) {
     // its own work after the grace (its page) on a busy machine.
     EXPECT_EQ(ending(pid, afterStop(10s)), -SIGTERM);
     close(mine);
+    EXPECT_EQ(linesOf(slurp(f.dir / "err")), c.says);
     expectOnlyWholeOutputs(f);
   }
 }
@@ -390,6 +397,9 @@ TEST(Endings, AStopIsBoundedWhateverTheRunWaitsIn) {
     std::vector<std::string> says;  // the lines; the last one may go on past what is given
     std::vector<int> blocked = {};  // held when the run starts
     bool noQueuedSignals = false;
+    bool noThread = false;          // a process limit that leaves no thread to be had
+    std::vector<int> ignored = {};  // ignored when the run starts
+    std::string at = "";            // the moment of the preloaded library's, or ""
   };
   const std::string stillWaiting = stillWaitingLine();
   const std::string bothLeft = "; left as they were before the run: --trace, --png";
@@ -400,6 +410,18 @@ TEST(Endings, AStopIsBoundedWhateverTheRunWaitsIn) {
       {"a display server frozen while the window is made, no signal may be queued", kFrozenAtStart,
        {stillWaiting + bothLeft}, {}, true},
       {"a display server frozen during the run, SIGALRM held", kFrozenInRun, {stillWaiting}, {SIGALRM}},
+      // Without a thread, a timer keeps the bound.
+      {"a display server frozen while the window is made, no thread to be had", kFrozenAtStart,
+       {stillWaiting + bothLeft}, {}, false, true},
+      {"a display server frozen during the run, SIGALRM ignored", kFrozenInRun, {stillWaiting}, {}, false, false,
+       {SIGALRM}},
+      // Held at start, the stops are taken all the same.
+      {"a display server frozen during the run, the stops held at start", kFrozenInRun, {stillWaiting},
+       {SIGTERM, SIGINT, SIGHUP}},
+      // The run waits for the server's reply with the signal that asks it
+      // to end held: the process ends without it, saying nothing.
+      {"a display server frozen during the run, in a wait that holds SIGALRM", kFrozenInRun, {}, {}, false, false, {},
+       "alarm-held"},
       {"the message box of a run that cannot start", kMessageBox, {noPage, stillWaiting}},
       {"the message box's process stopped", kMessageBoxStopped, {noPage}},
       {"a file system that hangs when a temporary file is removed", kHungRemoval,
@@ -433,6 +455,17 @@ TEST(Endings, AStopIsBoundedWhateverTheRunWaitsIn) {
     Spawn s({bin, "--trace", trace.string(), "--png", png.string()}, env, f.dir / "err");
     s.blocked = c.blocked;
     s.noQueuedSignals = c.noQueuedSignals;
+    s.ignored = c.ignored;
+    if (!c.at.empty()) s.env.insert(s.env.end(), {"LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=" + c.at});
+    if (c.noThread) {
+      // A user with no process to spare: root's limits are not kept, so
+      // as nobody, who may then write into the folder.
+      s.args.insert(s.args.begin(), {"/usr/bin/prlimit", "--nproc=1"});
+      if (geteuid() == 0) {
+        s.asNobody = true;
+        fs::permissions(f.dir, fs::perms::all);
+      }
+    }
     if (c.where == kFrozenAtStart) {
       thaw.server = display->pid();
       kill(thaw.server, SIGSTOP);

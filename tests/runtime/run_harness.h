@@ -254,6 +254,27 @@ inline bool until(const std::function<bool()>& ready, pid_t pid, Clock::duration
   return true;
 }
 
+// The processes named `name` in the process group `group` and the
+// session `session` (0: any).
+inline std::vector<pid_t> processesNamed(const std::string& name, pid_t group, pid_t session) {
+  std::vector<pid_t> out;
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    std::string id = e.path().filename().string();
+    if (id.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string stat = slurp(e.path() / "stat");
+    size_t open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 2));
+    std::string state;
+    pid_t parent = 0, itsGroup = 0, itsSession = 0;
+    rest >> state >> parent >> itsGroup >> itsSession;
+    if ((group == 0 || itsGroup == group) && (session == 0 || itsSession == session) &&
+        stat.substr(open + 1, close - open - 1) == name)
+      out.push_back(std::stoi(id));
+  }
+  return out;
+}
+
 // Stops `pid` with SIGSTOP and returns once it is stopped: the signal is
 // only on its way when kill returns.
 inline void stopNow(pid_t pid) {

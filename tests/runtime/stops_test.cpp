@@ -77,6 +77,7 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     std::string at = "";
     bool unnamedRefused = false;  // the file system makes no unnamed files
     std::vector<int> ignored = {};  // signals the run starts with ignored
+    std::vector<int> blocked = {};  // signals the run starts with held, as a job runner may hold them
   };
   const std::string hold = "the outputs hold the run as it stood";
   const std::string left = "left as they were before the run: --trace, --png";
@@ -135,6 +136,13 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       {"stops and an alarm ignored at start", {"--keys", longScript(1000)}, false,
        {{100ms, SIGINT}, {0ms, SIGHUP}, {0ms, SIGALRM}}, 0, {},
        kWhole, kWhole, "", false, {SIGINT, SIGHUP, SIGALRM}},
+      // Held, not ignored, when it was started: taken all the same.
+      {"stops held at start", {}, true, {{0ms, SIGTERM}}, -SIGTERM, {"stopped by SIGTERM; " + hold}, kWhole, kWhole,
+       "", false, {}, {SIGTERM, SIGINT, SIGHUP}},
+      // A stop once the outputs are in place, just before the run ends:
+      // the run still dies by it, so that its caller stops too.
+      {"a stop at the last moment", {"--keys", "1 Enter"}, false, {}, -SIGTERM, {"stopped by SIGTERM; " + hold},
+       kWhole, kWhole, "named-as"},
       // An internal failure (an allocation that fails) with a stop pending,
       // both brought about by a preloaded library at the trace's first
       // write: the run dies by the stop and says that it ended before its
@@ -160,11 +168,13 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
     fs::path writing = f.dir.parent_path() / (f.dir.filename().string() + "_writing");
     if (!c.at.empty())
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(SIGNAL_AT), "LESSON_SIGNAL_AT=" + c.at,
-             "LESSON_SPIN_MARK=" + writing.string()};
+             "LESSON_SPIN_MARK=" + writing.string(), "LESSON_NAMED_AS=p.png",
+             "LESSON_SIGNAL=" + std::to_string(SIGTERM)};
     if (c.unnamedRefused)
       env = {kNoLeaks + ":verify_asan_link_order=0", "LD_PRELOAD=" + std::string(NO_UNNAMED_FILES)};
     Spawn spawn(args, env, err);
     spawn.ignored = c.ignored;
+    spawn.blocked = c.blocked;
     pid_t pid = start(spawn);
     ASSERT_GT(pid, 0);
     if (!c.signals.empty()) {
@@ -375,24 +385,6 @@ TEST(Endings, AnEndingAtOnceNamesExactlyTheOutputsLeftAsTheyWere) {
   EXPECT_EQ(slurp(trace), "before");
 }
 
-// The process ids whose process group is `group`, named `name`.
-std::vector<pid_t> groupMembers(pid_t group, const std::string& name) {
-  std::vector<pid_t> out;
-  for (const auto& e : fs::directory_iterator("/proc")) {
-    std::string id = e.path().filename().string();
-    if (id.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string stat = slurp(e.path() / "stat");
-    size_t open = stat.find('('), close = stat.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(stat.substr(close + 2));
-    std::string state;
-    pid_t parent = 0, pgrp = 0;
-    rest >> state >> parent >> pgrp;
-    if (pgrp == group && stat.substr(open + 1, close - open - 1) == name) out.push_back(std::stoi(id));
-  }
-  return out;
-}
-
 // Ctrl-C at a terminal reaches the whole job: the shell running a loop of
 // runs stops only when the run died of the signal.
 TEST(Endings, CtrlCStopsTheShellLoopAroundARun) {
@@ -408,7 +400,7 @@ TEST(Endings, CtrlCStopsTheShellLoopAroundARun) {
   ASSERT_GT(shell, 0);
   ASSERT_TRUE(until(
       [&] {
-        auto runs = groupMembers(shell, "kelvaro");
+        auto runs = processesNamed("kelvaro", shell, 0);
         return !runs.empty() && catches(runs[0], SIGINT);
       },
       shell));

@@ -18,24 +18,6 @@ namespace {
 
 using namespace run_harness;
 
-// The processes named `name` in the session that `leader` leads.
-std::vector<pid_t> inSession(pid_t leader, const std::string& name) {
-  std::vector<pid_t> out;
-  for (const auto& e : fs::directory_iterator("/proc")) {
-    std::string id = e.path().filename().string();
-    if (id.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string stat = slurp(e.path() / "stat");
-    size_t open = stat.find('('), close = stat.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(stat.substr(close + 2));
-    std::string state;
-    pid_t parent = 0, group = 0, session = 0;
-    rest >> state >> parent >> group >> session;
-    if (session == leader && stat.substr(open + 1, close - open - 1) == name) out.push_back(std::stoi(id));
-  }
-  return out;
-}
-
 // An interactive shell on a terminal of its own, whose output is read and
 // thrown away so that it never waits on a full terminal.
 struct Terminal {
@@ -115,7 +97,7 @@ TEST(Endings, AStopAtATerminalIsOneActWhoeverRelaysIt) {
     pid_t run = 0;
     ASSERT_TRUE(until(
         [&] {
-          std::vector<pid_t> runs = inSession(t.shell, "kelvaro");
+          std::vector<pid_t> runs = processesNamed("kelvaro", 0, t.shell);
           run = runs.empty() ? 0 : runs[0];
           return run > 0 && catches(run, c.sig);
         },
