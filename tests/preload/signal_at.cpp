@@ -30,6 +30,9 @@
 //   alarm-held nothing sent: a wait with no end (a poll with no timeout,
 //              as for a display server's reply) holds SIGALRM on its
 //              thread from then on, as a library may hold signals;
+//   slow-line  nothing sent: the first write to the standard error works
+//              on the CPU for a second of its own CPU time first, as a
+//              slow machine may take to say a line;
 //   spin       nothing sent: the first write of 64 KiB or more (a file's
 //              first flush) creates the file LESSON_SPIN_MARK names, then
 //              works on the CPU for three seconds of its own CPU time
@@ -221,15 +224,16 @@ extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigse
   return roomWaited(fds, real(fds, n, timeout, mask));
 }
 
-// Three seconds of the calling thread's CPU time.
-void spin() {
+// `seconds` of the calling thread's CPU time.
+void spin(int seconds) {
   timespec start, now;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
   do {
     for (volatile int i = 0; i < 100000; ++i) {
     }
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  } while (now.tv_sec - start.tv_sec < 3 || (now.tv_sec - start.tv_sec == 3 && now.tv_nsec < start.tv_nsec));
+  } while (now.tv_sec - start.tv_sec < seconds ||
+           (now.tv_sec - start.tv_sec == seconds && now.tv_nsec < start.tv_nsec));
 }
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
@@ -237,9 +241,10 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (at("spin") && size >= 65536 && !sent.exchange(true)) {
     int saved = errno;
     if (const char* mark = std::getenv("LESSON_SPIN_MARK")) close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-    spin();
+    spin(3);
     errno = saved;
   }
+  if (at("slow-line") && fd == 2 && !sent.exchange(true)) spin(1);
   if (at("fail-stopped") && size >= 65536 && !sent) {
     sendOnce(SIGTERM);
     failNext = true;

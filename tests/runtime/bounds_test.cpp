@@ -527,4 +527,27 @@ TEST(Endings, AStopIsBoundedWhateverTheRunWaitsIn) {
   }
 }
 
+// A run that can have neither a thread nor a timer to bound a stop says
+// so and does not start: a stop could hold it without end.
+TEST(Endings, ARunWithNoBoundOnAStopDoesNotStart) {
+  if (access("/usr/bin/prlimit", X_OK) != 0) GTEST_SKIP() << "no prlimit";
+  Folder f("no_bound");
+  fs::permissions(f.dir, fs::perms::all);
+  fs::path err = f.dir.parent_path() / ("no_bound_err_" + std::to_string(getpid()));
+  Spawn s({"/usr/bin/prlimit", "--nproc=1", std::string(LESSON_BIN_DIR) + "/kelvaro", "--headless", "--keys", "1",
+           "--png", (f.dir / "p.png").string()},
+          {kNoLeaks}, err);
+  // No signal may be queued, so no timer; a user with no process to spare
+  // (root's limits are not kept, so as nobody), so no thread.
+  s.noQueuedSignals = true;
+  s.asNobody = geteuid() == 0;
+  Outcome o = run(s);
+  fs::remove(err);
+  EXPECT_EQ(o.ending, rt::kCannotStart);
+  ASSERT_EQ(o.says.size(), 1u);
+  EXPECT_EQ(o.says[0].rfind("cannot start: neither a thread nor a timer could be had to bound a stop (", 0), 0u)
+      << o.says[0];
+  EXPECT_EQ(f.entries(), std::set<std::string>{});
+}
+
 }  // namespace

@@ -139,6 +139,10 @@ TEST(Endings, SignalsEndTheRunAsTheCallerExpects) {
       // Held, not ignored, when it was started: taken all the same.
       {"stops held at start", {}, true, {{0ms, SIGTERM}}, -SIGTERM, {"stopped by SIGTERM; " + hold}, kWhole, kWhole,
        "", false, {}, {SIGTERM, SIGINT, SIGHUP}},
+      // An ending at once whose line takes long to say, at work on the
+      // CPU: it says it all, and removes what it leaves.
+      {"a slow line", {}, true, {{0ms, SIGUSR1}}, -SIGUSR1, {"ended at once by SIGUSR1; " + left}, kAsBefore, kAsBefore,
+       "slow-line"},
       // A stop once the outputs are in place, just before the run ends:
       // the run still dies by it, so that its caller stops too.
       {"a stop at the last moment", {"--keys", "1 Enter"}, false, {}, -SIGTERM, {"stopped by SIGTERM; " + hold},
