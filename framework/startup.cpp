@@ -85,10 +85,16 @@ int RunProgram(int argc, char** argv,
   try {
     rt::Options options = rt::parseOptions(argc, argv);
     std::unique_ptr<rt::Runtime> runtime;
+    std::string cannotStart;
     try {
       runtime = std::make_unique<rt::Runtime>(options);
     } catch (const rt::CannotStart& e) {
-      rt::showStartupError(std::string("cannot start: ") + e.what(), options.headless);
+      cannotStart = std::string("cannot start: ") + e.what();
+    }
+    // The display is open: the watchdog may come in.
+    rt::watchFromNowOn();
+    if (!runtime) {
+      rt::showStartupError(cannotStart, options.headless);
       status = rt::kCannotStart;
     }
     if (runtime) {

@@ -134,6 +134,7 @@ constexpr int kBackstopSignal = SIGALRM;
 // runnable, when all that is over the bound may be a wait for a CPU.
 constexpr long long kLookAgainMs = 20;
 sem_t wake;
+bool haveSemaphore = false;
 bool haveWatchdog = false;
 timer_t backstopTimer;
 bool haveTimer = false;
@@ -569,9 +570,10 @@ std::string catchEndings() {
     sigaltstack(&own, nullptr);
   }
   watchMainThread();
-  int why = sem_init(&wake, 0, 0) == 0 ? startWatchdog() : errno;
-  if (why != 0) {
-    if (!startTimer())
+  haveSemaphore = sem_init(&wake, 0, 0) == 0;
+  if (!startTimer()) {
+    int why = haveSemaphore ? startWatchdog() : errno;
+    if (why != 0)
       return std::string("neither a thread nor a timer could be had to bound a stop (") + std::strerror(why) + ")";
   }
   // A signal ignored when the program was started (nohup, a background
@@ -606,6 +608,20 @@ void waitsOnDisplayServer(int connection) {
   // Counted from now on, also when the stop came before.
   stopServerWaitingMs = secondNumber(fd) / 1'000'000;
   serverSchedstat = fd;
+}
+
+void watchFromNowOn() {
+  if (haveWatchdog || !haveSemaphore) return;
+  // No handler runs while the watch changes hands. The timer stays, unset,
+  // so that a signal of its own still on the way is taken as the timer's.
+  sigset_t ending = endingSignals(), was;
+  pthread_sigmask(SIG_BLOCK, &ending, &was);
+  if (startWatchdog() == 0 && haveTimer) {
+    itimerspec none{};
+    // A stop already under way is the watchdog's from its first look.
+    timer_settime(backstopTimer, 0, &none, nullptr);
+  }
+  pthread_sigmask(SIG_SETMASK, &was, nullptr);
 }
 
 int stopAsked() { return stopSignal.load(); }

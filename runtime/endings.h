@@ -61,12 +61,19 @@ constexpr int kEndingMs = 200;
 // stop after it, when every wait on others has ended, is a second one.
 constexpr int kSameActMs = kStopBoundMs;
 
-// Installs the program's signal handling and starts the watchdog; signals
-// ignored when the program started stay ignored, and the stops are taken
-// whatever mask it was started with. SIGPIPE and SIGXFSZ are ignored: the
-// write they stand for fails and is reported. Returns why a stop could
-// not be bounded (no thread and no timer to be had), or "".
+// Installs the program's signal handling, with the timer keeping a stop's
+// bound (the watchdog, where no timer can be had); signals ignored when
+// the program started stay ignored, and the stops are taken whatever mask
+// it was started with. SIGPIPE and SIGXFSZ are ignored: the write they
+// stand for fails and is reported. Returns why a stop could not be
+// bounded (no thread and no timer to be had), or "".
 std::string catchEndings();
+// From here on the watchdog keeps the bound, where a thread can be had
+// (else the timer goes on). Called once the start-up's libraries are
+// loaded and the display is open: while the process has one thread, the
+// C library takes no lock in each call of its streams and allocator, and
+// the X input method reads its compose table a character at a time.
+void watchFromNowOn();
 // The run's connection to its display server, a local one: from now on,
 // the time the server waits for a CPU while the run is blocked does not
 // count against a stop's bound.
