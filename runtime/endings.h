@@ -25,13 +25,15 @@
 // against a budget of its own, kOwnFilesBudgetMs, as a slow stick takes a
 // while to write them; every other wait counts against kStopBoundMs, of
 // which readers that take nothing get kReadersShareMs in all. Past either,
-// the run ends at once, as at a second stop. A watchdog thread, started
-// with the run, watches the count whatever the run waits in and whatever
-// signal mask and limits it was started with; where no thread can be had,
-// a kernel timer does, and where neither can, the run does not start.
-// Where /proc is missing, the time waiting for a CPU counts as blocked;
-// under the timer, and where the display server cannot be looked at, so
-// does the server's.
+// the run ends at once, as at a second stop. A kernel timer watches the
+// count while the run starts, and a watchdog thread from the time its
+// display is open (a second thread makes the C library lock in every call,
+// which slows the start), whatever the run waits in and whatever signal
+// mask and limits it was started with; where no thread can be had, the
+// timer goes on, where no timer can, the thread starts at once, and where
+// neither can, the run does not start. Where /proc is missing, the time
+// waiting for a CPU counts as blocked; where the display server cannot be
+// looked at, so does the server's.
 //
 // An ending at once is bounded too: should its line or its clean-up stay
 // blocked for kEndingMs, the process dies by the signal all the same,
