@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "tests/runtime/run_harness.h"
@@ -42,6 +43,7 @@ struct Terminal {
         if (poll(&p, 1, 50) == 1) {
           ssize_t n = ::read(fd, buf, sizeof buf);
           if (n <= 0) break;
+          std::lock_guard<std::mutex> hold(saidLock);
           said.append(buf, static_cast<size_t>(n));
         }
       }
@@ -66,7 +68,13 @@ struct Terminal {
   pid_t shell = -1;
   int master = -1;
   std::atomic<bool> closing{false};
-  std::string said;  // what the terminal showed, for a failure's message
+  // What the terminal showed, for a failure's message.
+  std::string shown() {
+    std::lock_guard<std::mutex> hold(saidLock);
+    return said;
+  }
+  std::mutex saidLock;
+  std::string said;
   std::thread reader;
 };
 
@@ -102,7 +110,7 @@ TEST(Endings, AStopAtATerminalIsOneActWhoeverRelaysIt) {
           return run > 0 && catches(run, c.sig);
         },
         t.shell))
-        << t.said;
+        << t.shown();
     if (c.hangUp) {
       t.close();
       // Its shell gone, the run is this process's to collect.
