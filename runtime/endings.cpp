@@ -145,6 +145,9 @@ std::atomic<int> backstopAsked{kNotAsked};
 std::atomic<int> endingBy{0};
 std::atomic<long long> endingSinceMs{0};
 
+// What is left of an ending at once's kEndingMs, by the blocked clock.
+long long endingLeftMs() { return kEndingMs - (blockedMs() - endingSinceMs.load()); }
+
 void armTimer(long long ms) {
   itimerspec when{};
   ms = std::max(ms, 1LL);
@@ -193,7 +196,7 @@ void* watch(void*) {
   long long askedAtMs = -1;  // the blocked clock when the main thread was asked to end
   for (;;) {
     if (int by = endingBy.load()) {
-      long long left = kEndingMs - (blockedMs() - endingSinceMs.load());
+      long long left = endingLeftMs();
       if (left <= 0 && !mainRunnable()) dieHere(by);
       sleepMs(std::max(left, kLookAgainMs));
       continue;
@@ -379,18 +382,13 @@ void endAtOnce(int sig, siginfo_t* info, AtOnce why) {
     line.add("stopped again by ");
     line.add(name.text);
     line.add(", at once");
-  } else if (why == AtOnce::kStillWaiting) {
+  } else if (why == AtOnce::kStillWaiting || why == AtOnce::kStillWriting) {
+    bool files = why == AtOnce::kStillWriting;
     line.add("stopped by ");
     line.add(name.text);
-    line.add("; still waiting after ");
-    line.add(kStopBoundMs);
-    line.add(" ms of waiting, so ended at once");
-  } else if (why == AtOnce::kStillWriting) {
-    line.add("stopped by ");
-    line.add(name.text);
-    line.add("; its files still not written after ");
-    line.add(kOwnFilesBudgetMs);
-    line.add(" ms of waiting on them, so ended at once");
+    line.add(files ? "; its files still not written after " : "; still waiting after ");
+    line.add(files ? kOwnFilesBudgetMs : kStopBoundMs);
+    line.add(files ? " ms of waiting on them, so ended at once" : " ms of waiting, so ended at once");
   } else {
     line.add("ended at once by ");
     line.add(name.text);
@@ -419,7 +417,7 @@ void endStillBlocked(int stop, int why) {
 // thread, whose own count is exact.
 void onTimer() {
   if (int by = endingBy.load()) {
-    long long left = kEndingMs - (blockedMs() - endingSinceMs.load());
+    long long left = endingLeftMs();
     if (left <= 0) dieHere(by);
     armTimer(left);
     return;

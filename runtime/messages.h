@@ -3,10 +3,10 @@
 //
 // A reader that takes nothing never holds a run that was asked to stop:
 // a message waits for room as any write does, but once a stop is asked
-// for, no longer than the readers' share of the stop's bound, and a line that cannot be written
-// then is dropped. What an output written in place on the standard error
-// holds is written before a line is said, so that a line never lands
-// inside one of its own.
+// for, no longer than the readers' share of the stop's bound, and a line
+// that cannot be written then is dropped. What an output written in place
+// on the standard error holds is written before a line is said, so that a
+// line never lands inside one of its own.
 #pragma once
 
 #include <string>
