@@ -8,7 +8,9 @@
 #include <sys/un.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
@@ -181,18 +183,36 @@ bool x11Driver() {
   return envSet("DISPLAY") && (!forced || !*forced || std::string(forced).find("x11") != std::string::npos);
 }
 
-// The descriptor of the connection to a local X server, found by the name
-// the server's socket has; -1 when there is none.
-int localXConnection() {
-  for (int fd = 3; fd < 1024; ++fd) {
-    sockaddr_un peer{};
-    socklen_t size = sizeof peer;
-    if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sun_family != AF_UNIX) continue;
-    // A socket in the file system, or in the abstract names (a leading NUL).
-    std::string name(peer.sun_path + (peer.sun_path[0] == '\0' ? 1 : 0));
-    if (name.find("/.X11-unix/X") != std::string::npos) return fd;
+// A stop's bound leaves out what a local X server waits for a CPU. The
+// server is found before the window library first waits on it, through a
+// connection of the run's own to the socket that the display's number
+// names (abstract, then in the file system), closed at once: its peer is
+// the server. A display elsewhere, or one that cannot be reached so, is
+// waited on in full.
+void watchLocalXServer() {
+  std::string display = std::getenv("DISPLAY");
+  size_t colon = display.rfind(':');
+  if (colon == std::string::npos) return;
+  std::string host = display.substr(0, colon), number = display.substr(colon + 1);
+  number = number.substr(0, number.find('.'));
+  if (!(host.empty() || host == "unix") || number.empty() ||
+      number.find_first_not_of("0123456789") != std::string::npos)
+    return;
+  const std::string path = "/tmp/.X11-unix/X" + number;
+  for (bool abstract : {true, false}) {
+    sockaddr_un at{};
+    at.sun_family = AF_UNIX;
+    if (path.size() + 2 > sizeof at.sun_path) return;
+    std::memcpy(at.sun_path + (abstract ? 1 : 0), path.data(), path.size());
+    auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+    // Never waits: a server whose queue of connections is full is left out.
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return;
+    bool connected = connect(fd, reinterpret_cast<sockaddr*>(&at), size) == 0;
+    if (connected) waitsOnDisplayServer(fd);
+    close(fd);
+    if (connected) return;
   }
-  return -1;
 }
 
 // Starts the video driver of the display the session names, never an
@@ -210,15 +230,13 @@ void openVideo() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // The program catches the signals that end a run itself.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (x11Driver()) watchLocalXServer();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     // The drivers chosen here fail to start only when their display
     // cannot be reached; a driver the user forced may have its own reason.
     noWindow(displayShown() + " cannot be reached" +
              (envSet("SDL_VIDEODRIVER") ? std::string(" (") + SDL_GetError() + ")" : ""));
   }
-  // A stop's bound leaves out what a local server waits for a CPU, from
-  // the window's making on.
-  if (int x = localXConnection(); x >= 0) waitsOnDisplayServer(x);
 }
 
 // The maximised window: the page shown 1:1 at its top-left. The window

@@ -76,9 +76,9 @@ std::string catchEndings();
 // C library takes no lock in each call of its streams and allocator, and
 // the X input method reads its compose table a character at a time.
 void watchFromNowOn();
-// The run's connection to its display server, a local one: from now on,
-// the time the server waits for a CPU while the run is blocked does not
-// count against a stop's bound.
+// A connection to the run's display server, a local one (it may be closed
+// once this returns): from now on, the time the server waits for a CPU
+// while the run is blocked does not count against a stop's bound.
 void waitsOnDisplayServer(int connection);
 // The stop signal asked for, or 0.
 int stopAsked();
