@@ -35,8 +35,9 @@
 //              slow machine may take to say a line;
 //   spin       nothing sent: the first write of 64 KiB or more (a file's
 //              first flush) creates the file LESSON_SPIN_MARK names, then
-//              works on the CPU for three seconds of its own CPU time
-//              before it writes, as a very large page's encoding does.
+//              works on the CPU, as a very large page's encoding does,
+//              until a file of that name and "-go-on" is there (a minute
+//              of its own CPU time at most), before it writes.
 // Each signal is sent once.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -55,6 +56,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -224,13 +226,15 @@ extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigse
   return roomWaited(fds, real(fds, n, timeout, mask));
 }
 
-// `seconds` of the calling thread's CPU time.
-void spin(int seconds) {
+// Works on the CPU for `seconds` of the calling thread's CPU time, or
+// until the file `goOn` is there.
+void spin(int seconds, const char* goOn = nullptr) {
   timespec start, now;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
   do {
     for (volatile int i = 0; i < 100000; ++i) {
     }
+    if (goOn && access(goOn, F_OK) == 0) return;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
   } while (now.tv_sec - start.tv_sec < seconds ||
            (now.tv_sec - start.tv_sec == seconds && now.tv_nsec < start.tv_nsec));
@@ -240,8 +244,10 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (at("fifo-wait") && full(fd)) sendOnce(SIGTERM);
   if (at("spin") && size >= 65536 && !sent.exchange(true)) {
     int saved = errno;
-    if (const char* mark = std::getenv("LESSON_SPIN_MARK")) close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-    spin(3);
+    const char* mark = std::getenv("LESSON_SPIN_MARK");
+    std::string goOn = mark ? std::string(mark) + "-go-on" : "";
+    if (mark) close(open(mark, O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    spin(60, mark ? goOn.c_str() : nullptr);
     errno = saved;
   }
   if (at("slow-line") && fd == 2 && !sent.exchange(true)) spin(1);
